@@ -1,0 +1,191 @@
+// Inside the simulated desktop: the records that its Win32 areas share.
+// Not for programs, and tests use desktop.h instead.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <typeindex>
+#include <vector>
+
+#include "desktop.h"
+
+namespace sim {
+
+struct Thread;
+
+// State that one Win32 area keeps for the whole desktop or for one process.
+// Each area defines its own struct and reaches it with AreaOf<T>(), so the
+// areas stay in their own files.
+class AreaStore {
+ public:
+  template <class T>
+  T& Get() {
+    auto& slot = slots_[std::type_index(typeid(T))];
+    if (!slot) slot = std::shared_ptr<void>(new T(), [](void* p) { delete static_cast<T*>(p); });
+    return *static_cast<T*>(slot.get());
+  }
+
+ private:
+  std::map<std::type_index, std::shared_ptr<void>> slots_;
+};
+
+struct WindowClass {
+  std::string name;
+  WNDPROC proc = nullptr;
+  WNDCLASSEXA record{};
+  Process* owner = nullptr;  // null for the system's classes
+};
+
+// A list box's items and selection.
+struct ListBoxState {
+  std::vector<std::u16string> items;
+  int selection = -1;
+};
+
+struct Window {
+  HWND handle = nullptr;
+  Process* process = nullptr;  // null for fake companion windows
+  Thread* thread = nullptr;
+  std::string className;
+  WNDPROC proc = nullptr;
+  std::string title;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  RECT bounds{};
+  HWND parent = nullptr;  // parent of a child, owner of a top-level window
+  UINT_PTR childId = 0;
+  bool visible = false;
+  bool topmost = false;
+  bool destroying = false;
+  FakeWindow* fake = nullptr;
+  std::unique_ptr<ListBoxState> listBox;
+};
+
+struct Timer {
+  HWND window;
+  UINT_PTR id;
+  UINT periodMs;
+  Nanos due;
+  bool expired;
+  uint64_t order;  // creation order, to pick among expired timers
+};
+
+struct OpenBox {
+  int recordIndex;
+};
+
+struct Thread {
+  int id = 0;
+  Process* process = nullptr;
+  std::thread os;
+  std::condition_variable wake;
+  std::deque<MSG> posted;
+  bool quitPosted = false;
+  int quitCode = 0;
+  std::vector<Timer> timers;
+  bool started = false;
+  bool waiting = false;
+  Nanos wakeAt = -1;  // end of a timed wait, -1 for none
+  bool wakeOnInput = true;
+  std::vector<int> boxes;  // open boxes of this thread, innermost last
+  bool finished = false;
+  bool unwinding = false;
+  HWND active = nullptr;
+  HWND focus = nullptr;
+};
+
+struct Process {
+  int pid = 0;
+  std::string name;
+  ProgramImage image{};
+  StartOptions options;
+  std::string commandLine;
+  std::u16string commandLineW;
+  std::string currentDirectory;
+  DWORD lastError = 0;
+  int exitCode = -1;
+  bool running = false;
+  std::unique_ptr<Thread> thread;
+  std::vector<WindowClass> classes;
+  AreaStore areas;  // per-process state of the Win32 areas
+};
+
+struct Desktop::State {
+  Nanos now = 0;
+  std::mutex baton;
+  std::condition_variable hostWake;
+  Thread* running = nullptr;  // null: the test side holds the baton
+  bool shuttingDown = false;
+
+  std::vector<std::unique_ptr<Process>> processes;
+  std::map<HWND, std::unique_ptr<Window>> windows;
+  std::vector<HWND> zOrder;  // top-level windows, most recent first
+  uintptr_t nextHandle = 0x10010;
+  std::vector<WindowClass> systemClasses;
+  std::map<std::string, UINT> registeredMessages;
+  UINT nextRegisteredMessage = 0xC000;
+  uint64_t nextTimerOrder = 0;
+  int failWindowCreations = 0;
+
+  struct Scheduled {
+    Nanos at;
+    uint64_t order;
+    std::function<void()> action;
+  };
+  std::vector<Scheduled> scheduled;
+  uint64_t nextScheduledOrder = 0;
+
+  std::vector<BoxRecord> boxes;
+  bool autoAnswer = false;
+  Nanos autoAnswerDelay = 0;
+  int autoAnswerValue = IDOK;
+
+  std::vector<std::unique_ptr<FakeWindow>> fakes;
+  std::vector<TraceEvent> trace;
+  std::vector<std::function<void(const TraceEvent&)>> listeners;
+
+  AreaStore areas;  // desktop-wide state of the Win32 areas
+};
+
+// The desktop in force; every Win32 function works on it.
+Desktop::State& D();
+// The simulated thread and process that called, or null on the test side.
+Thread* CurrentThread();
+Process* CurrentProcess();
+template <class T>
+T& DesktopArea() {
+  return D().areas.Get<T>();
+}
+// Per-process state of an area, for the calling program.
+template <class T>
+T& ProcessArea() {
+  return CurrentProcess()->areas.Get<T>();
+}
+
+// Records an event in the trace and tells the listeners.
+void Record(TraceEvent::Kind kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+            std::string detail = std::string(), std::string text = std::string());
+void SetError(DWORD error);
+
+Window* FindWindowRecord(HWND handle);
+// Gives the baton back to the test side until this thread has something to do:
+// input (with wakeOnInput) or the end of a timed wait at `wakeAt` (-1 none).
+void WaitUntilRunnable(Thread* thread, Nanos wakeAt, bool wakeOnInput);
+// Whether a thread has input waiting: posted messages, quit, expired timers,
+// or an answered box.
+bool HasInput(const Thread& thread);
+// Calls a window procedure as the desktop does for queued and sent messages.
+LRESULT CallWindowProcedure(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
+// Registers a class that every program can use (LISTBOX, #32770).
+void RegisterSystemClass(const char* name, WNDPROC proc);
+
+// Text of 16-bit units as UTF-8, for the trace.
+std::string Narrow(const std::u16string& text);
+
+}  // namespace sim
