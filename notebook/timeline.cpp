@@ -1,5 +1,7 @@
 #include "notebook/timeline.h"
 
+#include "platform/sim/state.h"
+
 #include <cstdio>
 
 namespace notebook {
