@@ -1,5 +1,6 @@
 // plimset's start-up: order, window, registry copy, OS classification and the
 // two device paths, the drain, and the end of the program.
+#include "platform/sim/state.h"
 #include "tests/dispatcher/plimset_fixture.h"
 
 namespace plimset_test {
