@@ -105,7 +105,7 @@ TEST_F(PlimsetTest, VantrelProgramIsCopiedOnceToTheNt4Key) {
   StartAndSettle();
   EXPECT_EQ(sim::registry::GetString(kNt4, "Program"), std::optional<std::string>("C:\\Vantrel\\vantrel.exe"));
   EXPECT_EQ(sim::registry::GetValue(kNt4, "Program")->type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(sim::registry::GetValue(kNt4, "Program")->data, std::string("C:\\Vantrel\\vantrel.exe", 23) + '\0');
+  EXPECT_EQ(sim::registry::GetValue(kNt4, "Program")->data, std::string("C:\\Vantrel\\vantrel.exe") + '\0');
   EXPECT_TRUE(sim::registry::AllClosedOnce());
 
   // The next start finds the NT 4.0 key and leaves it alone.
