@@ -77,7 +77,7 @@ std::string TimelineLine(const sim::Desktop& desktop, const sim::TraceEvent& e) 
       if (e.wParam == 1) what = "polls the key driver every 500 ms";
       break;
     case sim::TraceEvent::kNote:
-      what = e.detail;
+      if (e.pid == 0) what = e.detail;  // the desktop models' own notes are too fine-grained
       break;
     default:
       break;
