@@ -18,9 +18,9 @@ const KeyPress kTourKeys[] = {
     {1200, 1, "Fn+F1 (no key of its own: for the launch utility)"},
     {2250, 49, "Fn+volume down"},
     {2330, 50, "Fn+volume up"},
-    {3100, 33, "Fn+play (the multimedia-key utility is not running)"},
-    {6700, 64, "Fn+F2 (wireless)"},
-    {8200, 3, "Fn+F3 (power scheme)"},
+    {3130, 33, "Fn+play (the multimedia-key utility is not running)"},
+    {6740, 64, "Fn+F2 (wireless)"},
+    {8250, 3, "Fn+F3 (power scheme)"},
 };
 
 std::vector<std::string>* g_lines = nullptr;
