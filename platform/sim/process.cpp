@@ -1,7 +1,7 @@
 // Process facts: version, command line, module path, WinExec, clocks.
 #include "process.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "kernel32.h"
 #include "modules.h"
@@ -17,17 +17,6 @@ struct ProcessFactsArea {
 };
 
 ProcessFactsArea& Facts() { return DesktopArea<ProcessFactsArea>(); }
-
-OSVERSIONINFOA Version(DWORD major, DWORD minor, DWORD build, DWORD platform, const char* servicePack) {
-  OSVERSIONINFOA info{};
-  info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-  info.dwMajorVersion = major;
-  info.dwMinorVersion = minor;
-  info.dwBuildNumber = build;
-  info.dwPlatformId = platform;
-  std::strncpy(info.szCSDVersion, servicePack, sizeof(info.szCSDVersion) - 1);
-  return info;
-}
 
 // Copies `text` to a buffer of nSize characters as GetModuleFileName does:
 // when it does not fit, the text is cut to nSize - 1 characters plus the
@@ -51,18 +40,17 @@ DWORD CopyModuleName(const Text& text, Char* buffer, DWORD nSize) {
 
 }  // namespace
 
-OSVERSIONINFOA Windows95() { return Version(4, 0, 0x040003B6, VER_PLATFORM_WIN32_WINDOWS, ""); }
-OSVERSIONINFOA Windows98() { return Version(4, 10, 0x040A07CE, VER_PLATFORM_WIN32_WINDOWS, ""); }
-OSVERSIONINFOA WindowsMe() { return Version(4, 90, 0x045A0BB8, VER_PLATFORM_WIN32_WINDOWS, ""); }
-OSVERSIONINFOA WindowsNT4() { return Version(4, 0, 1381, VER_PLATFORM_WIN32_NT, "Service Pack 6"); }
-OSVERSIONINFOA Windows2000() { return Version(5, 0, 2195, VER_PLATFORM_WIN32_NT, "Service Pack 4"); }
-
 namespace process {
 
 void SetPerformanceFrequency(LONGLONG countsPerSecond) { Facts().frequency = countsPerSecond; }
 LONGLONG PerformanceFrequency() { return Facts().frequency; }
 const std::vector<ProgramStart>& WinExecLog() { return Facts().starts; }
 void OnWinExec(std::function<UINT(const ProgramStart&)> handler) { Facts().onWinExec = std::move(handler); }
+
+HMODULE ProgramModule() {
+  Process* caller = CurrentProcess();
+  return caller ? InstanceHandle(*caller) : reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x00400000));
+}
 
 int CallerPid() {
   Process* caller = CurrentProcess();

@@ -22,9 +22,9 @@ namespace sim {
 
 namespace process {
 
-// The module handle of the running program itself (GetModuleHandleA(NULL)),
-// the classic load address of a Win32 program.
-inline HMODULE ProgramModule() { return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x00400000)); }
+// The module handle of the calling program itself (GetModuleHandleA(NULL)):
+// the instance handle its entry received.
+HMODULE ProgramModule();
 
 constexpr LONGLONG kDefaultPerformanceFrequency = 3579545;
 
