@@ -44,7 +44,8 @@ struct DeviceTable {
     call.time = D().now;
     if (model) model->calls_.push_back(call);
     Get().log.push_back(call);
-    Record(TraceEvent::kDevice, nullptr, 0, reinterpret_cast<WPARAM>(call.handle), call.ok ? 1 : 0, detail, text);
+    Record(TraceEvent::kDevice, nullptr, 0, reinterpret_cast<WPARAM>(call.handle), call.ok ? 1 : 0, detail,
+           text);
   }
 
   static void CountOpen(DeviceModel& model, int delta) { model.openHandles_ += delta; }
@@ -71,7 +72,8 @@ struct DeviceTable {
   // The caller's open handle, or null.
   Handle* Lookup(HANDLE handle) {
     auto found = handles.find(handle);
-    if (found == handles.end() || !found->second.open || found->second.pid != process::CallerPid()) return nullptr;
+    if (found == handles.end() || !found->second.open || found->second.pid != process::CallerPid())
+      return nullptr;
     return &found->second;
   }
 
@@ -172,7 +174,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
   std::shared_ptr<sim::DeviceModel> model = found == table.models.end() ? nullptr : found->second;
   DWORD error = ERROR_FILE_NOT_FOUND;
   if (model) {
-    error = model->Open({name, dwDesiredAccess, dwShareMode, dwCreationDisposition, dwFlagsAndAttributes, call.pid});
+    error = model->Open(
+        {name, dwDesiredAccess, dwShareMode, dwCreationDisposition, dwFlagsAndAttributes, call.pid});
     if (error == ERROR_SUCCESS && table.ShareConflict(key, dwDesiredAccess, dwShareMode)) {
       model->Close(name);  // the model saw the open go ahead: undo it
       error = ERROR_SHARING_VIOLATION;
@@ -224,8 +227,8 @@ BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBu
   };
   if (handle == nullptr) return fail(ERROR_INVALID_HANDLE);
   call.name = handle->name;
-  if (lpOverlapped != nullptr || lpBytesReturned == nullptr ||
-      (lpInBuffer == nullptr && nInBufferSize > 0) || (lpOutBuffer == nullptr && nOutBufferSize > 0)) {
+  if (lpOverlapped != nullptr || lpBytesReturned == nullptr || (lpInBuffer == nullptr && nInBufferSize > 0) ||
+      (lpOutBuffer == nullptr && nOutBufferSize > 0)) {
     return fail(ERROR_INVALID_PARAMETER);
   }
 
@@ -270,7 +273,8 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
       model = known->second.model.get();
     }
     call.error = ERROR_INVALID_HANDLE;
-    DeviceTable::Note(call, model, "CloseHandle " + (call.name.empty() ? "(invalid handle)" : sim::Label(call.name)),
+    DeviceTable::Note(call, model,
+                      "CloseHandle " + (call.name.empty() ? "(invalid handle)" : sim::Label(call.name)),
                       sim::Outcome(false, ERROR_INVALID_HANDLE));
     SetError(ERROR_INVALID_HANDLE);
     return FALSE;

@@ -28,7 +28,8 @@ ModulesArea& Modules() { return DesktopArea<ModulesArea>(); }
 
 // "C:\Dir\PowrProf.DLL" -> "powrprof.dll"; "powrprof" -> "powrprof.dll".
 std::string KeyOf(const std::string& name) {
-  std::string base = name.substr(name.find_last_of("\\/") == std::string::npos ? 0 : name.find_last_of("\\/") + 1);
+  std::string base =
+      name.substr(name.find_last_of("\\/") == std::string::npos ? 0 : name.find_last_of("\\/") + 1);
   if (base.find('.') == std::string::npos) base += ".dll";
   return process::Lower(base);
 }
@@ -122,7 +123,8 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
   sim::Library* library = sim::ByHandle(hModule);
   if (library == nullptr || library->references[sim::process::CallerPid()] == 0) {
-    sim::Log(ModuleCall::kGetProcAddress, "", IS_INTRESOURCE(lpProcName) ? "" : lpProcName, ERROR_MOD_NOT_FOUND);
+    sim::Log(ModuleCall::kGetProcAddress, "", IS_INTRESOURCE(lpProcName) ? "" : lpProcName,
+             ERROR_MOD_NOT_FOUND);
     SetError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }

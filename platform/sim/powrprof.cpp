@@ -55,9 +55,9 @@ struct PowerProfileEntries {
       BOOLEAN more;
       if (narrow) {
         std::string name = schemes[i].name, description = schemes[i].description;
-        more = callback(schemes[i].index, static_cast<DWORD>(name.size() + 1), reinterpret_cast<LPWSTR>(&name[0]),
-                        static_cast<DWORD>(description.size() + 1), reinterpret_cast<LPWSTR>(&description[0]),
-                        policy, context);
+        more = callback(schemes[i].index, static_cast<DWORD>(name.size() + 1),
+                        reinterpret_cast<LPWSTR>(&name[0]), static_cast<DWORD>(description.size() + 1),
+                        reinterpret_cast<LPWSTR>(&description[0]), policy, context);
       } else {
         std::u16string name = process::Widen(schemes[i].name);
         std::u16string description = process::Widen(schemes[i].description);
@@ -93,7 +93,8 @@ struct PowerProfileEntries {
     bool known = false;
     for (const auto& scheme : model.schemes_) known = known || scheme.index == index;
     bool ok = known && !model.failSetActive_;
-    model.activations_.push_back({D().now, process::CallerPid(), index, globalPolicy == nullptr, policy == nullptr, ok});
+    model.activations_.push_back(
+        {D().now, process::CallerPid(), index, globalPolicy == nullptr, policy == nullptr, ok});
     Record(TraceEvent::kNote, nullptr, 0, index, ok, "SetActivePwrScheme " + std::to_string(index));
     if (!ok) {
       SetError(known ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
@@ -135,11 +136,10 @@ PowerProfileModel& InstallPowerProfile(const std::string& fileName) {
   if (!area.model) {
     area.model = std::make_unique<PowerProfileModel>();
     area.model->fileName_ = fileName;
-    modules::Register(fileName,
-                      {{"EnumPwrSchemes", AsExport(&PowerProfileEntries::EnumPwrSchemes)},
-                       {"GetActivePwrScheme", AsExport(&PowerProfileEntries::GetActivePwrScheme)},
-                       {"SetActivePwrScheme", AsExport(&PowerProfileEntries::SetActivePwrScheme)},
-                       {"WritePwrScheme", AsExport(&PowerProfileEntries::WritePwrScheme)}});
+    modules::Register(fileName, {{"EnumPwrSchemes", AsExport(&PowerProfileEntries::EnumPwrSchemes)},
+                                 {"GetActivePwrScheme", AsExport(&PowerProfileEntries::GetActivePwrScheme)},
+                                 {"SetActivePwrScheme", AsExport(&PowerProfileEntries::SetActivePwrScheme)},
+                                 {"WritePwrScheme", AsExport(&PowerProfileEntries::WritePwrScheme)}});
   }
   return *area.model;
 }

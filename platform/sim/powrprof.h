@@ -28,8 +28,9 @@ class PowerProfileModel;
 PowerProfileModel& InstallPowerProfile(const std::string& fileName);
 
 // The enumeration callback as the library calls it.
-typedef BOOLEAN(CALLBACK* PowerSchemeEnumProc)(UINT index, DWORD nameBytes, LPWSTR name, DWORD descriptionBytes,
-                                                LPWSTR description, void* policy, LPARAM context);
+typedef BOOLEAN(CALLBACK* PowerSchemeEnumProc)(UINT index, DWORD nameBytes, LPWSTR name,
+                                               DWORD descriptionBytes, LPWSTR description, void* policy,
+                                               LPARAM context);
 
 class PowerProfileModel {
  public:

@@ -80,7 +80,8 @@ std::u16string Widen(const std::string& text) {
     uint32_t code = c;
     size_t length = 1;
     if (c >= 0xF0 && i + 3 < text.size()) {
-      code = ((c & 0x07u) << 18) | ((text[i + 1] & 0x3Fu) << 12) | ((text[i + 2] & 0x3Fu) << 6) | (text[i + 3] & 0x3Fu);
+      code = ((c & 0x07u) << 18) | ((text[i + 1] & 0x3Fu) << 12) | ((text[i + 2] & 0x3Fu) << 6) |
+             (text[i + 3] & 0x3Fu);
       length = 4;
     } else if (c >= 0xE0 && i + 2 < text.size()) {
       code = ((c & 0x0Fu) << 12) | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
@@ -164,8 +165,12 @@ DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
 
 UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
   sim::Process* caller = sim::CurrentProcess();
-  sim::process::ProgramStart start{D().now, sim::process::CallerPid(), lpCmdLine ? lpCmdLine : "",
-                                   caller ? caller->currentDirectory : std::string(), uCmdShow, 33};
+  sim::process::ProgramStart start{D().now,
+                                   sim::process::CallerPid(),
+                                   lpCmdLine ? lpCmdLine : "",
+                                   caller ? caller->currentDirectory : std::string(),
+                                   uCmdShow,
+                                   33};
   sim::Record(sim::TraceEvent::kWinExec, nullptr, 0, uCmdShow, 0, start.commandLine, start.directory);
   auto& facts = sim::Facts();
   if (facts.onWinExec) {
@@ -199,4 +204,6 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
   return TRUE;
 }
 
-DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(static_cast<uint64_t>(D().now / sim::kMillisecond)); }
+DWORD WINAPI GetTickCount(void) {
+  return static_cast<DWORD>(static_cast<uint64_t>(D().now / sim::kMillisecond));
+}

@@ -34,7 +34,7 @@ LONGLONG PerformanceFrequency();
 
 struct ProgramStart {
   Nanos time;
-  int pid;                // the program that called WinExec
+  int pid;  // the program that called WinExec
   std::string commandLine;
   std::string directory;  // its current directory at that moment
   UINT showCommand;

@@ -49,10 +49,10 @@ struct Call {
   std::string key;    // full path of the key below HKEY_LOCAL_MACHINE ("" for the root)
   std::string value;  // value name, for queries and sets
   LONG result;
-  HKEY handle;        // the handle opened, created, used or closed
-  DWORD type;         // set: the type given; query: the type found
-  std::string data;   // set: the bytes given; query: the bytes delivered
-  DWORD size;         // query: *lpcbData on return; set: cbData
+  HKEY handle;       // the handle opened, created, used or closed
+  DWORD type;        // set: the type given; query: the type found
+  std::string data;  // set: the bytes given; query: the bytes delivered
+  DWORD size;        // query: *lpcbData on return; set: cbData
 };
 const std::vector<Call>& Log();
 

@@ -46,7 +46,8 @@ void RemoveIfDone(const std::string& key) {
   auto found = Area().services.find(key);
   if (found == Area().services.end()) return;
   const ServiceEntry& entry = found->second;
-  if (entry.info.markedForDelete && !entry.info.running && entry.openHandles == 0) Area().services.erase(found);
+  if (entry.info.markedForDelete && !entry.info.running && entry.openHandles == 0)
+    Area().services.erase(found);
 }
 
 void Release(ScHandle& record) {
@@ -221,7 +222,8 @@ SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCS
   call.startNameNull = lpServiceStartName == nullptr;
   call.passwordNull = lpPassword == nullptr;
   if (sim::Lookup(hSCManager, true) == nullptr) return Finish(call, ERROR_INVALID_HANDLE, SC_HANDLE(nullptr));
-  if (name.empty() || lpBinaryPathName == nullptr) return Finish(call, ERROR_INVALID_PARAMETER, SC_HANDLE(nullptr));
+  if (name.empty() || lpBinaryPathName == nullptr)
+    return Finish(call, ERROR_INVALID_PARAMETER, SC_HANDLE(nullptr));
   if (sim::Area().failCreate != 0) return Finish(call, sim::Area().failCreate, SC_HANDLE(nullptr));
   if (sim::ServiceEntry* existing = sim::FindEntry(name)) {
     DWORD error = existing->info.markedForDelete ? ERROR_SERVICE_MARKED_FOR_DELETE : ERROR_SERVICE_EXISTS;

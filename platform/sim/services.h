@@ -60,7 +60,7 @@ struct Call {
   std::string service;  // the service's name, "" for the manager
   bool ok;
   DWORD error;
-  SC_HANDLE handle;     // the handle returned, used or closed
+  SC_HANDLE handle;  // the handle returned, used or closed
   // CreateServiceA
   std::string displayName;
   DWORD desiredAccess = 0;  // also OpenSCManagerA / OpenServiceA

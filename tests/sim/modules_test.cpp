@@ -77,7 +77,8 @@ struct Seen {
   int stopAfter = -1;
 };
 
-BOOLEAN CALLBACK Collect(UINT index, DWORD nameBytes, LPWSTR name, DWORD, LPWSTR, void* policy, LPARAM context) {
+BOOLEAN CALLBACK Collect(UINT index, DWORD nameBytes, LPWSTR name, DWORD, LPWSTR, void* policy,
+                         LPARAM context) {
   Seen& seen = *reinterpret_cast<Seen*>(context);
   EXPECT_NE(policy, nullptr);
   seen.indexes.push_back(index);
@@ -105,7 +106,8 @@ TEST(PowerProfile, EnumerationGivesWideNamesOnNtAndNarrowNamesOn9x) {
         desktop,
         [&] {
           HMODULE library = LoadLibraryA("powrprof.dll");
-          EXPECT_TRUE(Resolve<EnumFunction>(library, "EnumPwrSchemes")(Collect, reinterpret_cast<LPARAM>(&seen)));
+          EXPECT_TRUE(
+              Resolve<EnumFunction>(library, "EnumPwrSchemes")(Collect, reinterpret_cast<LPARAM>(&seen)));
         },
         options);
     EXPECT_EQ(seen.indexes, (std::vector<UINT>{0, 3, 5}));

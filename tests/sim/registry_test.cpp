@@ -17,7 +17,8 @@ TEST(Registry, OpenFindsKeysWithoutCaseAndFailsForMissingOnes) {
   sim::Desktop desktop;
   sim::registry::SetString(kWin95Key, "Program", "C:\\Vantrel\\vantrel.exe");
   HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\vantrel\\VANTREL FOR WINDOWS 95", &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\vantrel\\VANTREL FOR WINDOWS 95", &key),
+            ERROR_SUCCESS);
   EXPECT_NE(key, nullptr);
   HKEY missing = reinterpret_cast<HKEY>(1);
   EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Vantrel\\Vantrel for Windows NT 4.0", &missing),
@@ -83,7 +84,8 @@ TEST(Registry, QueryFollowsWin32BufferRules) {
   sim::registry::SetValue(kWin95Key, "Raw", REG_SZ, "xyz");
   std::memset(buffer, '#', sizeof buffer);
   size = sizeof buffer;
-  EXPECT_EQ(RegQueryValueExA(key, "Raw", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(key, "Raw", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_SUCCESS);
   EXPECT_EQ(size, 3u);
   EXPECT_EQ(buffer[3], '#');
   RegCloseKey(key);

@@ -49,8 +49,8 @@ TEST(Services, CreateRecordsEveryParameterAndRefusesATakenName) {
   EXPECT_EQ(create.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
   EXPECT_EQ(create.errorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
   EXPECT_EQ(create.binaryPath, "C:\\Notebook\\KELVANE.sys");
-  EXPECT_TRUE(create.loadOrderGroupNull && create.tagIdNull && create.dependenciesNull && create.startNameNull &&
-              create.passwordNull);
+  EXPECT_TRUE(create.loadOrderGroupNull && create.tagIdNull && create.dependenciesNull &&
+              create.startNameNull && create.passwordNull);
   auto stored = sim::services::Find("kelvane");
   ASSERT_TRUE(stored.has_value());
   EXPECT_FALSE(stored->running);
@@ -193,7 +193,8 @@ TEST(KelvaneDriver, TheVxdCanBeRefusedAndIsUnloadedByName) {
   sim::Desktop desktop;
   KelvaneDriverModel& driver = sim::InstallKelvaneDriver();
   // No service is needed on Windows 9x.
-  HANDLE vxd = CreateFileA("\\\\.\\KELVANE.VXD", 0, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE vxd =
+      CreateFileA("\\\\.\\KELVANE.VXD", 0, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   EXPECT_NE(vxd, INVALID_HANDLE_VALUE);
   CloseHandle(vxd);
   driver.SetVxdOpenError(ERROR_NOT_SUPPORTED);

@@ -34,7 +34,8 @@ HANDLE OpenNt() {
 TEST(Devices, UnknownNameFailsWithFileNotFound) {
   sim::Desktop desktop;
   SetLastError(0);
-  EXPECT_EQ(CreateFileA("\\\\.\\NOSUCH", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA("\\\\.\\NOSUCH", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   // With the model installed but the driver absent, the same.
   sim::InstallTravok().SetPresent(false);
@@ -47,10 +48,12 @@ TEST(Devices, ControlOnAnInvalidHandleFailsAndTouchesNoBuffer) {
   sim::Desktop desktop;
   TravokModel& travok = sim::InstallTravok();
   travok.PushKey(3);
-  for (HANDLE handle : {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x4444)}) {
+  for (HANDLE handle :
+       {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x4444)}) {
     WORD word = 0xBEEF;
     DWORD bytes = 0xDEAD;
-    EXPECT_FALSE(DeviceIoControl(handle, TravokModel::kQueryPendingKeys, &word, 2, &word, 2, &bytes, nullptr));
+    EXPECT_FALSE(
+        DeviceIoControl(handle, TravokModel::kQueryPendingKeys, &word, 2, &word, 2, &bytes, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     EXPECT_EQ(word, 0xBEEF);
     EXPECT_EQ(bytes, 0xDEADu);
@@ -201,7 +204,8 @@ TEST(Devices, HandlesAreClosedOnceAndBelongToTheirProgram) {
     Control(mine, TravokModel::kSetKeyReporting, 1);
     WORD word = 0;
     DWORD bytes = 0;
-    EXPECT_FALSE(DeviceIoControl(leaked, TravokModel::kQueryPendingKeys, &word, 2, &word, 2, &bytes, nullptr));
+    EXPECT_FALSE(
+        DeviceIoControl(leaked, TravokModel::kQueryPendingKeys, &word, 2, &word, 2, &bytes, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   });
 }
@@ -209,7 +213,8 @@ TEST(Devices, HandlesAreClosedOnceAndBelongToTheirProgram) {
 TEST(Devices, AnExclusiveOpenKeepsOthersOutUntilClosed) {
   sim::Desktop desktop;
   sim::InstallTravok();
-  HANDLE first = CreateFileA("\\\\.\\TRAVOK", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE first =
+      CreateFileA("\\\\.\\TRAVOK", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(first, INVALID_HANDLE_VALUE);
   EXPECT_EQ(OpenNt(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
