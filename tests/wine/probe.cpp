@@ -56,7 +56,8 @@ bool ParseMessage(const char* text, UINT* message) {
   static const struct {
     const char* name;
     UINT value;
-  } kNames[] = {{"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}, {"WM_DESTROY", WM_DESTROY}, {"WM_QUIT", WM_QUIT}};
+  } kNames[] = {
+      {"WM_CLOSE", WM_CLOSE}, {"WM_COMMAND", WM_COMMAND}, {"WM_DESTROY", WM_DESTROY}, {"WM_QUIT", WM_QUIT}};
   for (const auto& entry : kNames) {
     if (std::strcmp(text, entry.name) == 0) {
       *message = entry.value;
@@ -71,7 +72,9 @@ bool ParseMessage(const char* text, UINT* message) {
 
 const char* AnyOrName(const char* text) { return std::strcmp(text, "*") == 0 ? nullptr : text; }
 
-void PrintWindow(HWND window) { std::printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window))); }
+void PrintWindow(HWND window) {
+  std::printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
+}
 
 std::string WindowText(HWND window) {
   char buffer[1024] = "";
@@ -141,10 +144,12 @@ int PostOrSend(int argc, char** argv, bool send) {
   UINT message;
   unsigned long long wParam = 0, lParam = 0;
   if (argc < 4 || !ParseWindow(argv[2], &window) || !ParseMessage(argv[3], &message)) return Usage();
-  if ((argc > 4 && !ParseNumber(argv[4], &wParam)) || (argc > 5 && !ParseNumber(argv[5], &lParam))) return Usage();
+  if ((argc > 4 && !ParseNumber(argv[4], &wParam)) || (argc > 5 && !ParseNumber(argv[5], &lParam)))
+    return Usage();
   if (!send) {
-    return PostMessageA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) ? kFound
-                                                                                                    : kNotFound;
+    return PostMessageA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam))
+               ? kFound
+               : kNotFound;
   }
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
@@ -159,7 +164,8 @@ int PostOrSend(int argc, char** argv, bool send) {
 int Answer(int argc, char** argv) {
   HWND window;
   unsigned long long button = IDOK;
-  if (argc < 3 || !ParseWindow(argv[2], &window) || (argc > 3 && !ParseNumber(argv[3], &button))) return Usage();
+  if (argc < 3 || !ParseWindow(argv[2], &window) || (argc > 3 && !ParseNumber(argv[3], &button)))
+    return Usage();
   return PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(button), 0) ? kFound : kNotFound;
 }
 
@@ -173,7 +179,8 @@ HWND ListBoxOf(HWND window) {
 
 bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer)) return false;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &answer))
+    return false;
   *result = static_cast<LRESULT>(answer);
   return true;
 }
@@ -194,9 +201,11 @@ int ListBox(int argc, char** argv) {
     if (!Ask(list, LB_GETTEXTLEN, i, 0, &length) || length < 0) return kNotFound;
     std::wstring item(static_cast<size_t>(length) + 1, L'\0');
     LRESULT copied;
-    if (!Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]), &copied) || copied < 0) return kNotFound;
+    if (!Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]), &copied) || copied < 0)
+      return kNotFound;
     char text[1024] = "";
-    WideCharToMultiByte(CP_ACP, 0, item.c_str(), static_cast<int>(copied), text, sizeof text - 1, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, item.c_str(), static_cast<int>(copied), text, sizeof text - 1, nullptr,
+                        nullptr);
     std::printf("item=%s\n", text);
   }
   return kFound;
@@ -209,16 +218,26 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string verb = argv[1];
   int result = kUsage;
-  if (verb == "find") result = Find(argc, argv, false);
-  else if (verb == "wait") result = Find(argc, argv, true);
-  else if (verb == "wait-gone") result = WaitGone(argc, argv);
-  else if (verb == "text") result = Text(argc, argv);
-  else if (verb == "state") result = State(argc, argv);
-  else if (verb == "post") result = PostOrSend(argc, argv, false);
-  else if (verb == "send") result = PostOrSend(argc, argv, true);
-  else if (verb == "answer") result = Answer(argc, argv);
-  else if (verb == "listbox") result = ListBox(argc, argv);
-  else return Usage();
+  if (verb == "find")
+    result = Find(argc, argv, false);
+  else if (verb == "wait")
+    result = Find(argc, argv, true);
+  else if (verb == "wait-gone")
+    result = WaitGone(argc, argv);
+  else if (verb == "text")
+    result = Text(argc, argv);
+  else if (verb == "state")
+    result = State(argc, argv);
+  else if (verb == "post")
+    result = PostOrSend(argc, argv, false);
+  else if (verb == "send")
+    result = PostOrSend(argc, argv, true);
+  else if (verb == "answer")
+    result = Answer(argc, argv);
+  else if (verb == "listbox")
+    result = ListBox(argc, argv);
+  else
+    return Usage();
   std::fflush(stdout);
   return result;
 }

@@ -65,7 +65,8 @@ bool IconDecodes(HMODULE module, WORD id, int width, int height) {
   HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_ICON);
   auto* bits = static_cast<BYTE*>(LockResource(LoadResource(module, found)));
   if (!bits) return false;
-  HICON icon = CreateIconFromResourceEx(bits, SizeofResource(module, found), TRUE, 0x00030000, width, height, 0);
+  HICON icon =
+      CreateIconFromResourceEx(bits, SizeofResource(module, found), TRUE, 0x00030000, width, height, 0);
   if (!icon) return false;
   DestroyIcon(icon);
   return true;
@@ -122,7 +123,8 @@ void DumpAccelerators(HMODULE module) {
     if (count > 0) CopyAcceleratorTableA(table, entries.data(), count);
     std::printf("accelerators %u", id);
     for (const ACCEL& entry : entries) {
-      std::printf(" %s%s%s%s", (entry.fVirt & FNOINVERT) ? "noinvert+" : "", (entry.fVirt & FCONTROL) ? "ctrl+" : "", (entry.fVirt & FSHIFT) ? "shift+" : "",
+      std::printf(" %s%s%s%s", (entry.fVirt & FNOINVERT) ? "noinvert+" : "",
+                  (entry.fVirt & FCONTROL) ? "ctrl+" : "", (entry.fVirt & FSHIFT) ? "shift+" : "",
                   (entry.fVirt & FALT) ? "alt+" : "");
       if (entry.fVirt & FVIRTKEY) {
         std::printf("vk0x%02x", entry.key);
