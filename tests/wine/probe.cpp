@@ -211,33 +211,29 @@ int ListBox(int argc, char** argv) {
   return kFound;
 }
 
+int FindNow(int argc, char** argv) { return Find(argc, argv, false); }
+int FindWaiting(int argc, char** argv) { return Find(argc, argv, true); }
+int Post(int argc, char** argv) { return PostOrSend(argc, argv, false); }
+int Send(int argc, char** argv) { return PostOrSend(argc, argv, true); }
+
+const struct {
+  const char* name;
+  int (*run)(int argc, char** argv);
+} kVerbs[] = {{"find", FindNow}, {"wait", FindWaiting}, {"wait-gone", WaitGone},
+              {"text", Text},    {"state", State},      {"post", Post},
+              {"send", Send},    {"answer", Answer},    {"listbox", ListBox}};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);  // "\n", not "\r\n", for the scripts
   if (argc < 2) return Usage();
-  std::string verb = argv[1];
-  int result = kUsage;
-  if (verb == "find")
-    result = Find(argc, argv, false);
-  else if (verb == "wait")
-    result = Find(argc, argv, true);
-  else if (verb == "wait-gone")
-    result = WaitGone(argc, argv);
-  else if (verb == "text")
-    result = Text(argc, argv);
-  else if (verb == "state")
-    result = State(argc, argv);
-  else if (verb == "post")
-    result = PostOrSend(argc, argv, false);
-  else if (verb == "send")
-    result = PostOrSend(argc, argv, true);
-  else if (verb == "answer")
-    result = Answer(argc, argv);
-  else if (verb == "listbox")
-    result = ListBox(argc, argv);
-  else
-    return Usage();
-  std::fflush(stdout);
-  return result;
+  for (const auto& verb : kVerbs) {
+    if (std::strcmp(argv[1], verb.name) == 0) {
+      int result = verb.run(argc, argv);
+      std::fflush(stdout);
+      return result;
+    }
+  }
+  return Usage();
 }
