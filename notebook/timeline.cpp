@@ -1,8 +1,8 @@
 #include "notebook/timeline.h"
 
-#include "platform/sim/state.h"
-
 #include <cstdio>
+
+#include "platform/sim/state.h"
 
 namespace notebook {
 namespace {
@@ -37,7 +37,8 @@ std::string MessageName(UINT message, WPARAM wParam, LPARAM lParam) {
       return "WM_COMMAND " + std::to_string(LOWORD(wParam));
     default:
       if (message >= 0xC000) {
-        return "Volctrl (lParam " + std::to_string(lParam) + " = '" + std::string(1, static_cast<char>(lParam)) + "')";
+        return "Volctrl (lParam " + std::to_string(lParam) + " = '" +
+               std::string(1, static_cast<char>(lParam)) + "')";
       }
       return "message " + Hex(message);
   }

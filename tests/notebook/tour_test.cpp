@@ -14,7 +14,8 @@ TEST(NotebookTour, TimelineShowsEachKindOfActionAtItsVirtualTime) {
       "    1.500 s  plimset   fast polling (every 100 ms) for 30 s",
       "    2.300 s  plimset   \"volumeMeter\" receives Volctrl (lParam 49 = '1')",
       "    2.400 s  plimset   \"volumeMeter\" receives Volctrl (lParam 50 = '2')",
-      "    3.200 s  plimset   shows a box \"I cannot find out zolbex utility\" captioned \"C:\\Notebook\\plimset.exe\"",
+      "    3.200 s  plimset   shows a box \"I cannot find out zolbex utility\" captioned "
+      "\"C:\\Notebook\\plimset.exe\"",
       "    4.700 s  plimset   box \"I cannot find out zolbex utility\" answered OK",
       "    6.800 s  plimset   \"Wireless Button Status\" receives KEY_NOTIFY_WIRELESS",
       "    8.300 s  plimset   \"Tesmor\" receives KELVANE_SHOW_POPUP",
@@ -27,9 +28,9 @@ TEST(NotebookTour, TimelineShowsEachKindOfActionAtItsVirtualTime) {
   }
   std::string shown;
   for (const std::string& line : timeline) shown += line + "\n";
-  EXPECT_EQ(next, std::size(kExpected)) << "missing from here on: " << kExpected[std::min(next, std::size(kExpected) - 1)]
-                                        << "\ntimeline:\n"
-                                        << shown;
+  EXPECT_EQ(next, std::size(kExpected))
+      << "missing from here on: " << kExpected[std::min(next, std::size(kExpected) - 1)] << "\ntimeline:\n"
+      << shown;
 }
 
 }  // namespace
