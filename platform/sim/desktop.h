@@ -80,19 +80,19 @@ struct StartOptions {
 // One recorded event of the desktop, in time order.
 struct TraceEvent {
   enum Kind {
-    kPosted,      // PostMessageA: window, message, wParam, lParam
-    kDispatched,  // a message handed to a program's window procedure (queued)
-    kSent,        // SendMessageA/W to a window procedure
-    kReceived,    // a message reached a fake companion window
-    kTimerSet,    // SetTimer: window, wParam = id, lParam = period in ms
-    kTimerKilled, // KillTimer: window, wParam = id
-    kBoxOpened,   // MessageBoxA: text, caption in detail
-    kBoxClosed,   // wParam = the answer
-    kWinExec,     // WinExec: detail = command line; text = working directory
-    kDevice,      // device calls: detail names them
-    kStarted,     // a program started
-    kEnded,       // a program ended: wParam = exit code
-    kNote,        // free text from a test or a model
+    kPosted,       // PostMessageA: window, message, wParam, lParam
+    kDispatched,   // a message handed to a program's window procedure (queued)
+    kSent,         // SendMessageA/W to a window procedure
+    kReceived,     // a message reached a fake companion window
+    kTimerSet,     // SetTimer: window, wParam = id, lParam = period in ms
+    kTimerKilled,  // KillTimer: window, wParam = id
+    kBoxOpened,    // MessageBoxA: text, caption in detail
+    kBoxClosed,    // wParam = the answer
+    kWinExec,      // WinExec: detail = command line; text = working directory
+    kDevice,       // device calls: detail names them
+    kStarted,      // a program started
+    kEnded,        // a program ended: wParam = exit code
+    kNote,         // free text from a test or a model
   };
   Nanos time;
   Kind kind;
@@ -206,5 +206,15 @@ class Desktop {
  private:
   std::unique_ptr<State> state_;
 };
+
+// List boxes, for tests: items and the selection (-1 for none).
+std::vector<std::u16string> ListBoxItems(HWND listBox);
+int ListBoxSelection(HWND listBox);
+
+// The screen and font model (gdi.cpp): screen size (default 1024 x 768), the
+// pixel width of a text in the model's font, and device contexts not released.
+void SetScreenSize(int width, int height);
+int TextWidth(const std::u16string& text);
+int OpenDeviceContexts();
 
 }  // namespace sim

@@ -63,6 +63,7 @@ struct Window {
   bool visible = false;
   bool topmost = false;
   bool destroying = false;
+  bool needsPaint = false;
   FakeWindow* fake = nullptr;
   std::unique_ptr<ListBoxState> listBox;
 };
@@ -180,10 +181,26 @@ void WaitUntilRunnable(Thread* thread, Nanos wakeAt, bool wakeOnInput);
 // Whether a thread has input waiting: posted messages, quit, expired timers,
 // or an answered box.
 bool HasInput(const Thread& thread);
+// Takes the thread's next message in delivery order, without waiting.
+bool TakeMessage(Thread& thread, MSG* out);
+// Puts a message in the queue of the window's thread (or hands it to a fake).
+void PostTo(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls a window procedure as the desktop does for queued and sent messages.
 LRESULT CallWindowProcedure(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
+// Makes a window record without messages (used for fake windows and boxes).
+HWND CreateWindowRecord(Process* process, Thread* thread, const WindowClass& windowClass, DWORD exStyle,
+                        const char* title, DWORD style, int x, int y, int width, int height, HWND parent,
+                        UINT_PTR childId);
 // Registers a class that every program can use (LISTBOX, #32770).
 void RegisterSystemClass(const char* name, WNDPROC proc);
+
+// The instance handle that a program's entry receives, and back.
+HINSTANCE InstanceHandle(const Process& process);
+Process* ProcessOfInstance(HINSTANCE instance);
+
+// Thrown inside a program's thread when the desktop is taken down while the
+// program still runs, so that its stack unwinds; never seen by tests.
+struct Unwind {};
 
 // Text of 16-bit units as UTF-8, for the trace.
 std::string Narrow(const std::u16string& text);

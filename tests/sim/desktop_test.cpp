@@ -1,0 +1,91 @@
+// The simulated desktop itself: scheduling, time, timers, boxes.
+#include "platform/sim/desktop.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32.h"
+
+namespace {
+
+std::vector<std::string> g_log;
+
+LRESULT CALLBACK LoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) {
+    g_log.push_back("timer " + std::to_string(wParam) + " at " +
+                    std::to_string(sim::Desktop::Current().Now() / sim::kMillisecond));
+    if (wParam == 7) KillTimer(window, 7);
+    return 0;
+  }
+  if (message == WM_DESTROY) {
+    PostQuitMessage(3);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int TimerProgram(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = LoggingProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = "TimerTest";
+  RegisterClassExA(&wc);
+  HWND window = CreateWindowExA(0, "TimerTest", "Timers", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr,
+                                instance, nullptr);
+  SetTimer(window, 1, 500, nullptr);
+  SetTimer(window, 7, 100, nullptr);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+  return static_cast<int>(msg.wParam);
+}
+
+const sim::ProgramImage kTimerProgram{"timers", TimerProgram, nullptr, nullptr};
+
+TEST(Desktop, TimersFireOnTheVirtualClockAndKillTimerStopsThem) {
+  g_log.clear();
+  sim::Desktop desktop;
+  const int pid = desktop.Start(kTimerProgram);
+  desktop.RunUntil(sim::Ms(1600));
+  const std::vector<std::string> expected{"timer 7 at 100", "timer 1 at 500", "timer 1 at 1000",
+                                          "timer 1 at 1500"};
+  EXPECT_EQ(g_log, expected);
+  HWND window = desktop.Find("TimerTest", "Timers");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(desktop.TimersOf(window), (std::map<UINT_PTR, UINT>{{1, 500}}));
+  desktop.Post(window, WM_CLOSE);
+  desktop.RunFor(sim::Ms(1));
+  EXPECT_FALSE(desktop.IsRunning(pid));
+  EXPECT_EQ(desktop.ExitCode(pid), 3);
+  EXPECT_FALSE(desktop.Exists(window));
+}
+
+TEST(Desktop, TakingTheDesktopDownEndsProgramsStillWaiting) {
+  g_log.clear();
+  {
+    sim::Desktop desktop;
+    desktop.Start(kTimerProgram);
+    desktop.RunUntil(sim::Ms(50));
+  }
+  sim::Desktop again;
+  EXPECT_EQ(again.Now(), 0);
+}
+
+int BoxProgram(HINSTANCE, HINSTANCE, LPSTR, int) { return MessageBoxA(nullptr, "Hello", nullptr, MB_OK); }
+
+TEST(Desktop, BoxesWaitForTheirAnswer) {
+  sim::Desktop desktop;
+  const int pid = desktop.Start(sim::ProgramImage{"box", BoxProgram, nullptr, nullptr});
+  desktop.RunUntil(sim::Ms(1000));
+  ASSERT_EQ(desktop.OpenBoxes().size(), 1u);
+  const sim::BoxRecord box = desktop.OpenBoxes()[0];
+  EXPECT_EQ(box.text, "Hello");
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(desktop.Find("#32770", "Error"), box.window);
+  EXPECT_TRUE(desktop.IsRunning(pid));
+  desktop.Post(box.window, WM_COMMAND, IDOK);
+  desktop.RunFor(sim::Ms(1));
+  EXPECT_EQ(desktop.ExitCode(pid), IDOK);
+  EXPECT_EQ(desktop.Boxes()[0].closedAt, sim::Ms(1000));
+}
+
+}  // namespace
