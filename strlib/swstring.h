@@ -50,7 +50,7 @@ class SWString : public CountedString<WCHAR> {
   // list early, and one is implied after the last argument. A tenth piece
   // raises SExcept (line 521) before the string changes.
   template <class... Pieces>
-  void Concat(const WCHAR* first, Pieces... rest) {
+  void Concat(const WCHAR* first, const Pieces&... rest) {
     const WCHAR* pieces[] = {first, static_cast<const WCHAR*>(rest)..., nullptr};
     ConcatPieces(pieces);
   }
