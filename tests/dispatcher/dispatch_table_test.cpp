@@ -28,7 +28,7 @@ class DispatchTableTest : public PlimsetTest {
     desktop.RunUntilQuiet(Ms(60000));
     return g_results;
   }
-  std::vector<sim::BoxRecord> Boxes() const { return desktop.Boxes(); }
+  const std::vector<sim::BoxRecord>& Boxes() const { return desktop.Boxes(); }
 };
 
 struct Sent {
