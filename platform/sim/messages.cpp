@@ -224,7 +224,7 @@ UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC proc) 
     return 0;
   }
   elapse = std::max<UINT>(elapse, 10);  // USER_TIMER_MINIMUM
-  sim::Record(sim::TraceEvent::kTimerSet, handle, WM_TIMER, id, elapse);
+  sim::Record(sim::TraceEvent::kTimerSet, handle, WM_TIMER, id, elapse, window->className);
   const sim::Nanos due = D().now + sim::Ms(elapse);
   for (sim::Timer& timer : thread.timers) {
     if (timer.window == handle && timer.id == id) {
@@ -247,7 +247,9 @@ BOOL WINAPI KillTimer(HWND handle, UINT_PTR id) {
     sim::SetError(1447);  // ERROR_INVALID_TIMER_ID
     return FALSE;
   }
-  sim::Record(sim::TraceEvent::kTimerKilled, handle, WM_TIMER, id, 0);
+  const Window* window = FindWindowRecord(handle);
+  sim::Record(sim::TraceEvent::kTimerKilled, handle, WM_TIMER, id, 0,
+              window ? window->className : std::string());
   timers.erase(it);
   return TRUE;
 }

@@ -1,0 +1,13 @@
+// The default tour of the simulated notebook: the dispatcher at work with
+// its companions, a key for each kind of action, one utility missing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace notebook {
+
+// Runs the tour on a fresh desktop and returns its timeline.
+std::vector<std::string> RunTour();
+
+}  // namespace notebook

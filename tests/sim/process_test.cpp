@@ -1,0 +1,133 @@
+// Process facts: version record, command line, module path, WinExec, clocks.
+#include "platform/sim/process.h"
+
+#include <gtest/gtest.h>
+
+#include "in_program.h"
+#include "platform/win32.h"
+
+namespace {
+
+TEST(ProcessFacts, VersionIsTheProgramsAndTheRecordSizeIsChecked) {
+  sim::Desktop desktop;
+  sim::StartOptions options;
+  options.version = sim::Windows95();
+  simtest::RunInProgram(
+      desktop,
+      [] {
+        OSVERSIONINFOA info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        ASSERT_TRUE(GetVersionExA(&info));
+        EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+        EXPECT_EQ(info.dwMinorVersion, 0u);
+        EXPECT_EQ(info.dwBuildNumber, 0x040003B6u);
+        OSVERSIONINFOA wrong{};
+        wrong.dwOSVersionInfoSize = sizeof wrong - 1;
+        EXPECT_FALSE(GetVersionExA(&wrong));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        EXPECT_EQ(wrong.dwMajorVersion, 0u);
+      },
+      options);
+  options.versionQueryFails = true;
+  simtest::RunInProgram(
+      desktop,
+      [] {
+        OSVERSIONINFOA info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        EXPECT_FALSE(GetVersionExA(&info));
+        EXPECT_EQ(info.dwPlatformId, 0u);
+      },
+      options);
+}
+
+TEST(ProcessFacts, ModuleFileNameIsCutToTheBufferAsWin32Does) {
+  sim::Desktop desktop;
+  sim::StartOptions options;
+  options.modulePath = "C:\\Notebook\\plimset.exe";  // 23 characters
+  options.commandLine = "plimset.exe";
+  simtest::RunInProgram(
+      desktop,
+      [] {
+        EXPECT_STREQ(GetCommandLineA(), "plimset.exe");
+        char path[MAX_PATH];
+        EXPECT_EQ(GetModuleFileNameA(nullptr, path, MAX_PATH), 23u);
+        EXPECT_STREQ(path, "C:\\Notebook\\plimset.exe");
+        EXPECT_EQ(GetModuleFileNameA(GetModuleHandleA(nullptr), path, MAX_PATH), 23u);
+
+        char exact[23];
+        SetLastError(0);
+        EXPECT_EQ(GetModuleFileNameA(nullptr, exact, 23), 23u);  // no room for the terminator
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+        EXPECT_STREQ(exact, "C:\\Notebook\\plimset.ex");
+
+        WCHAR wide[8];
+        EXPECT_EQ(GetModuleFileNameW(nullptr, wide, 8), 8u);
+        EXPECT_EQ(std::u16string(wide), u"C:\\Note");
+        WCHAR whole[MAX_PATH];
+        EXPECT_EQ(GetModuleFileNameW(nullptr, whole, MAX_PATH), 23u);
+        EXPECT_EQ(std::u16string(whole), u"C:\\Notebook\\plimset.exe");
+      },
+      options);
+}
+
+TEST(ProcessFacts, WinExecRecordsTheStartWithTheWorkingDirectory) {
+  sim::Desktop desktop;
+  sim::StartOptions options;
+  options.currentDirectory = "C:\\Notebook";
+  desktop.RunFor(sim::Ms(40));
+  const int pid = simtest::RunInProgram(
+      desktop, [] { EXPECT_EQ(WinExec("shutdown.exe", SW_SHOWNORMAL), 33u); }, options);
+  const auto& starts = sim::process::WinExecLog();
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].commandLine, "shutdown.exe");
+  EXPECT_EQ(starts[0].directory, "C:\\Notebook");
+  EXPECT_EQ(starts[0].pid, pid);
+  EXPECT_EQ(starts[0].time, sim::Ms(40));
+  bool traced = false;
+  for (const auto& event : desktop.Trace()) {
+    if (event.kind == sim::TraceEvent::kWinExec) {
+      traced = event.detail == "shutdown.exe" && event.text == "C:\\Notebook";
+    }
+  }
+  EXPECT_TRUE(traced);
+
+  sim::process::OnWinExec(
+      [](const sim::process::ProgramStart&) { return static_cast<UINT>(ERROR_FILE_NOT_FOUND); });
+  EXPECT_EQ(WinExec("missing.exe", SW_SHOW), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(sim::process::WinExecLog().back().result, static_cast<UINT>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(ProcessFacts, PerformanceCounterFollowsTheVirtualClockWithoutOverflow) {
+  sim::Desktop desktop;
+  LARGE_INTEGER frequency, counter;
+  ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+  EXPECT_EQ(frequency.QuadPart, 3579545);
+  desktop.RunUntil(sim::Ms(2500) + 1);
+  ASSERT_TRUE(QueryPerformanceCounter(&counter));
+  EXPECT_EQ(counter.QuadPart, 8948862);  // floor(2.500000001 s * f)
+  EXPECT_EQ(GetTickCount(), 2500u);
+
+  // Ten hours: now * f no longer fits 64 bits.
+  desktop.RunUntil(sim::Ms(36000000));
+  ASSERT_TRUE(QueryPerformanceCounter(&counter));
+  EXPECT_EQ(counter.QuadPart, 36000LL * 3579545);
+
+  sim::process::SetPerformanceFrequency(1000);
+  ASSERT_TRUE(QueryPerformanceCounter(&counter));
+  EXPECT_EQ(counter.QuadPart, 36000000);
+  sim::process::SetPerformanceFrequency(0);
+  frequency.QuadPart = 5;
+  counter.QuadPart = 5;
+  EXPECT_FALSE(QueryPerformanceFrequency(&frequency));
+  EXPECT_FALSE(QueryPerformanceCounter(&counter));
+  EXPECT_EQ(frequency.QuadPart, 0);
+  EXPECT_EQ(counter.QuadPart, 0);
+}
+
+TEST(ProcessFacts, TickCountWrapsAtTwoToThe32Milliseconds) {
+  sim::Desktop desktop;
+  desktop.RunUntil(sim::Ms(4294967296LL + 5));
+  EXPECT_EQ(GetTickCount(), 5u);
+}
+
+}  // namespace
