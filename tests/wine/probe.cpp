@@ -11,6 +11,12 @@
 //   probe send HWND MSG [WPARAM [LPARAM]]  SendMessageTimeoutA, print the result
 //   probe answer HWND [BUTTON_ID]          answer a message box (WM_COMMAND IDOK)
 //   probe listbox HWND                     print count, selection and items of a list box
+//   probe box [MS]                         print the handle of an open message box (a
+//                                          "#32770" window with a message child 0xFFFF),
+//                                          waiting up to MS (0: look once)
+//   probe boxstyle HWND                    print "buttons=N icon=0|1" of a message box
+//   probe exec COMMAND_LINE                start a program with exactly this command
+//                                          line, wait for it and end with its exit code
 //
 // CLASS or TITLE "*" matches any. A message box is class "#32770": its text is
 // the caption and its child 0xFFFF holds the message. MSG is a number or one
@@ -34,7 +40,7 @@ const DWORD kPollMs = 20;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: probe find|wait|wait-gone|text|state|post|send|answer|listbox ARGS"
+               "usage: probe find|wait|wait-gone|text|state|post|send|answer|listbox|box|boxstyle|exec ARGS"
                " (see the comment at the top of probe.cpp)\n");
   return kUsage;
 }
@@ -211,6 +217,83 @@ int ListBox(int argc, char** argv) {
   return kFound;
 }
 
+bool IsMessageBox(HWND window) {
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof className);
+  return std::strcmp(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF) != nullptr;
+}
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+  if (!IsMessageBox(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// Told apart from other dialogs (the launch utility's stand-in is one) by its
+// message control.
+int Box(int argc, char** argv) {
+  HWND found = nullptr;
+  DWORD timeout = argc > 2 ? TimeoutArg(argc, argv, 2) : 0;
+  auto look = [&] {
+    found = nullptr;
+    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&found));
+    return found != nullptr;
+  };
+  if (!WaitFor(timeout, look)) return kNotFound;
+  PrintWindow(found);
+  return kFound;
+}
+
+struct BoxControls {
+  int buttons = 0;
+  bool icon = false;
+};
+
+BOOL CALLBACK CountBoxControls(HWND child, LPARAM controls) {
+  auto* found = reinterpret_cast<BoxControls*>(controls);
+  char className[16] = "";
+  GetClassNameA(child, className, sizeof className);
+  LONG style = GetWindowLongA(child, GWL_STYLE);
+  if (!IsWindowVisible(child)) return TRUE;
+  if (lstrcmpiA(className, "Button") == 0) found->buttons++;
+  if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON &&
+      SendMessageA(child, STM_GETICON, 0, 0) != 0) {
+    found->icon = true;
+  }
+  return TRUE;
+}
+
+int BoxStyle(int argc, char** argv) {
+  HWND window;
+  if (argc < 3 || !ParseWindow(argv[2], &window)) return Usage();
+  if (!IsWindow(window) || !IsMessageBox(window)) return kNotFound;
+  BoxControls controls;
+  EnumChildWindows(window, CountBoxControls, reinterpret_cast<LPARAM>(&controls));
+  std::printf("buttons=%d icon=%d\n", controls.buttons, controls.icon ? 1 : 0);
+  return kFound;
+}
+
+// Wine's own launcher always quotes the program path; this starts a program
+// the way a caller of CreateProcess may, with an unquoted path.
+int Exec(int argc, char** argv) {
+  if (argc != 3) return Usage();
+  std::string commandLine = argv[2];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::fprintf(stderr, "probe: cannot start %s (error %lu)\n", argv[2], GetLastError());
+    return kUsage;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = kUsage;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(exitCode);
+}
+
 int FindNow(int argc, char** argv) { return Find(argc, argv, false); }
 int FindWaiting(int argc, char** argv) { return Find(argc, argv, true); }
 int Post(int argc, char** argv) { return PostOrSend(argc, argv, false); }
@@ -219,9 +302,9 @@ int Send(int argc, char** argv) { return PostOrSend(argc, argv, true); }
 const struct {
   const char* name;
   int (*run)(int argc, char** argv);
-} kVerbs[] = {{"find", FindNow}, {"wait", FindWaiting}, {"wait-gone", WaitGone},
-              {"text", Text},    {"state", State},      {"post", Post},
-              {"send", Send},    {"answer", Answer},    {"listbox", ListBox}};
+} kVerbs[] = {{"find", FindNow},    {"wait", FindWaiting}, {"wait-gone", WaitGone}, {"text", Text},
+              {"state", State},     {"post", Post},        {"send", Send},          {"answer", Answer},
+              {"listbox", ListBox}, {"box", Box},          {"boxstyle", BoxStyle},  {"exec", Exec}};
 
 }  // namespace
 

@@ -41,28 +41,40 @@ wt_install() {
   cp "$1" "$WINEPREFIX/drive_c/$2"
 }
 
-# wt_start WINDOWS_PATH [ARGS...]: runs a program in the background.
-wt_start() {
-  WT_EXIT_FILE="$WT_WORK/exit-code"
-  rm -f "$WT_EXIT_FILE"
+# wt_spawn LABEL WINDOWS_PATH [ARGS...]: runs a program in the background; its
+# output goes to $WT_WORK/LABEL.out, its exit code to $WT_WORK/LABEL.exit.
+wt_spawn() {
+  label=$1
+  shift
+  rm -f "$WT_WORK/$label.exit"
   (
-    wine "$@" >"$WT_WORK/program.out" 2>&1
-    echo $? >"$WT_EXIT_FILE"
+    wine "$@" >"$WT_WORK/$label.out" 2>&1
+    echo $? >"$WT_WORK/$label.exit"
   ) &
-  WT_PROGRAM_PID=$!
 }
 
-# wt_wait_exit SECONDS: waits for the program started last; prints its exit
-# code, returns 1 when it is still running after SECONDS.
-wt_wait_exit() {
-  tries=$(($1 * 10))
-  while [ ! -f "$WT_EXIT_FILE" ] && [ "$tries" -gt 0 ]; do
+# wt_exit_of LABEL SECONDS: waits for the program spawned as LABEL; prints its
+# exit code, returns 1 when it is still running after SECONDS.
+wt_exit_of() {
+  tries=$(($2 * 10))
+  while [ ! -f "$WT_WORK/$1.exit" ] && [ "$tries" -gt 0 ]; do
     sleep 0.1
     tries=$((tries - 1))
   done
-  [ -f "$WT_EXIT_FILE" ] || return 1
+  [ -f "$WT_WORK/$1.exit" ] || return 1
+  cat "$WT_WORK/$1.exit"
+}
+
+# wt_start WINDOWS_PATH [ARGS...]: runs the program under test in the background.
+wt_start() {
+  wt_spawn program "$@"
+  WT_PROGRAM_PID=$!
+}
+
+# wt_wait_exit SECONDS: waits for the program started last by wt_start.
+wt_wait_exit() {
+  wt_exit_of program "$1" || return 1
   wait "$WT_PROGRAM_PID" 2>/dev/null || true
-  cat "$WT_EXIT_FILE"
 }
 
 wt_probe() {
@@ -92,4 +104,134 @@ wt_end() {
   echo "$WT_NAME: $WT_PASSED passed, $WT_FAILED failed"
   [ "$WT_FAILED" -eq 0 ] && [ "$WT_PASSED" -gt 0 ]
   exit $?
+}
+
+# ---------------------------------------------------------------------------
+# The scenarios of the real programs with the reference drivers, the companion
+# stand-ins and the test power-profile library. Their scripts take the
+# scenario's name and find everything else in the environment that CTest sets:
+# WT_PROBE, WT_TEMPLATE, WT_FIXTURES (drvctl.exe, companion.exe, shutdown.exe,
+# the drivers and powrprof/), WT_PLIMSET and WT_KELVANE.
+
+# Where the fixtures write their logs: C:\wine-test.
+wt_log_dir() { echo "$WINEPREFIX/drive_c/wine-test"; }
+
+# wt_scenario_begin SCRIPT_NAME SCENARIO: a fresh prefix copy for the scenario.
+wt_scenario_begin() {
+  wt_begin "$1 $2" "$WT_PROBE" "$WT_TEMPLATE"
+  mkdir -p "$(wt_log_dir)"
+}
+
+wt_drvctl() {
+  wine "$WT_FIXTURES/drvctl.exe" "$@"
+}
+
+# wt_until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds;
+# returns 1 when it has not within SECONDS.
+wt_until() {
+  tries=$(($1 * 5))
+  shift
+  while ! "$@"; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.2
+  done
+}
+
+# Installs and starts the reference key driver as the kernel-driver service
+# TRAVOK, from C:\drivers\TRAVOK.sys.
+wt_install_travok() {
+  mkdir -p "$WINEPREFIX/drive_c/drivers"
+  cp "$WT_FIXTURES/TRAVOK.sys" "$WINEPREFIX/drive_c/drivers/"
+  if wt_drvctl install TRAVOK 'C:\drivers\TRAVOK.sys'; then
+    return 0
+  fi
+  wt_fail "TRAVOK driver service did not start"
+  return 1
+}
+
+# wt_travok_stat NAME: one count of what TRAVOK saw (see drvctl stats).
+wt_travok_stat() {
+  wt_drvctl stats | sed -n "s/^$1=//p"
+}
+
+# wt_kelvane_stat NAME: one count of what KELVANE saw ("-" when never written).
+wt_kelvane_stat() {
+  wt_drvctl kelvane-stats | sed -n "s/^$1=//p"
+}
+
+# wt_companion NAME CLASS TITLE: starts a companion stand-in whose window has
+# that class and title (TITLE may be empty) and waits until it can be found.
+# Its messages go to C:\wine-test\NAME.log.
+wt_companion() {
+  [ -f "$WINEPREFIX/drive_c/wine-test/companion.exe" ] || cp "$WT_FIXTURES/companion.exe" "$(wt_log_dir)/"
+  wt_spawn "companion-$1" 'C:\wine-test\companion.exe' "$2" "$3" "C:\\wine-test\\$1.log"
+  title=$3
+  [ -n "$title" ] || title='*'
+  if ! wt_probe wait "$2" "$title" 10000 >/dev/null; then
+    wt_fail "stand-in $1 (class $2, title '$3') did not start"
+    return 1
+  fi
+}
+
+# wt_messages NAME: the application messages (WM_USER and above, registered
+# ones by name) that were posted to the stand-in NAME, as "MESSAGE WPARAM
+# LPARAM" lines in order of arrival.
+wt_messages() {
+  log="$(wt_log_dir)/$1.log"
+  [ -f "$log" ] || return 0
+  awk '$4 == "posted" && ($1 == "Volctrl" || $1 >= "0400") { print $1, $2, $3 }' "$log"
+}
+
+# wt_has_messages NAME [COUNT]: NAME has received at least COUNT (1)
+# application messages; for wt_until.
+wt_has_messages() {
+  [ "$(wt_count_messages "$1")" -ge "${2:-1}" ]
+}
+
+# wt_message_ticks NAME MESSAGE: the arrival ticks (ms) of one message.
+wt_message_ticks() {
+  awk -v m="$2" '$1 == m && $4 == "posted" { print $5 }' "$(wt_log_dir)/$1.log" 2>/dev/null
+}
+
+# wt_count_messages NAME: how many application messages NAME has received.
+wt_count_messages() {
+  wt_messages "$1" | wc -l | tr -d ' '
+}
+
+# wt_expect_box WHAT CAPTION TEXT STYLE [SECONDS]: waits for a message box,
+# checks its caption, message and style ("buttons=N icon=0|1"), answers OK and
+# waits until it has closed.
+wt_expect_box() {
+  if ! box=$(wt_probe box $((${5:-15} * 1000))); then
+    wt_fail "$1: no message box"
+    return 1
+  fi
+  wt_check "$1: caption" "$2" "$(wt_probe text "$box")"
+  wt_check "$1: message" "$3" "$(wt_probe text "$box" 0xFFFF)"
+  wt_check "$1: buttons and icon" "$4" "$(wt_probe boxstyle "$box")"
+  wt_probe answer "$box"
+  if ! wt_probe wait-gone "$box" 10000; then
+    wt_fail "$1: box still open after OK"
+    return 1
+  fi
+}
+
+# wt_expect_no_box WHAT: no message box is open.
+wt_expect_no_box() {
+  if box=$(wt_probe box 0); then
+    wt_fail "$1: unexpected box \"$(wt_probe text "$box" 0xFFFF)\""
+    wt_probe answer "$box"
+  else
+    wt_pass "$1: no message box"
+  fi
+}
+
+# wt_in_range WHAT LOW HIGH VALUE: LOW <= VALUE <= HIGH, for real-time measures.
+wt_in_range() {
+  if [ -n "$4" ] && [ "$4" -ge "$2" ] && [ "$4" -le "$3" ]; then
+    wt_pass "$1: $4 within $2..$3"
+  else
+    wt_fail "$1: [$4] not within $2..$3"
+  fi
 }
