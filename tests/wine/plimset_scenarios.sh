@@ -39,9 +39,8 @@ press() {
 
 # wait_delivered N: until the driver has handed out N key events in all.
 wait_delivered() {
-  wt_until 15 delivered_at_least "$1" || wt_fail "driver handed out $(wt_travok_stat keysDelivered) keys, not $1"
+  wt_until 15 wt_travok_delivered "$1" || wt_fail "driver handed out $(wt_travok_stat keysDelivered) keys, not $1"
 }
-delivered_at_least() { [ "$(wt_travok_stat keysDelivered)" -ge "$1" ]; }
 
 # Start-up with the driver: no box, reporting on, one start-up request, slow
 # polling; WM_CLOSE switches reporting off and ends with exit code 0.

@@ -155,6 +155,11 @@ wt_travok_stat() {
   wt_drvctl stats | sed -n "s/^$1=//p"
 }
 
+# wt_travok_delivered N: TRAVOK has handed out at least N key events; for wt_until.
+wt_travok_delivered() {
+  [ "$(wt_travok_stat keysDelivered)" -ge "$1" ]
+}
+
 # wt_kelvane_stat NAME: one count of what KELVANE saw ("-" when never written).
 wt_kelvane_stat() {
   wt_drvctl kelvane-stats | sed -n "s/^$1=//p"
