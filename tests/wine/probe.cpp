@@ -7,6 +7,7 @@
 //   probe wait-gone HWND [MS]              wait until the window no longer exists
 //   probe text HWND [CONTROL_ID]           print the text of the window or of a child
 //   probe state HWND                       print "visible=0|1 topmost=0|1"
+//   probe rect HWND                        print the window's screen rectangle "X Y WIDTH HEIGHT"
 //   probe post HWND MSG [WPARAM [LPARAM]]  PostMessageA
 //   probe send HWND MSG [WPARAM [LPARAM]]  SendMessageTimeoutA, print the result
 //   probe answer HWND [BUTTON_ID]          answer a message box (WM_COMMAND IDOK)
@@ -39,9 +40,10 @@ const UINT kSendTimeoutMs = 5000;
 const DWORD kPollMs = 20;
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: probe find|wait|wait-gone|text|state|post|send|answer|listbox|box|boxstyle|exec ARGS"
-               " (see the comment at the top of probe.cpp)\n");
+  std::fprintf(
+      stderr,
+      "usage: probe find|wait|wait-gone|text|state|post|send|answer|listbox|box|boxstyle|exec|rect ARGS"
+      " (see the comment at the top of probe.cpp)\n");
   return kUsage;
 }
 
@@ -142,6 +144,15 @@ int State(int argc, char** argv) {
   if (!IsWindow(window)) return kNotFound;
   bool topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   std::printf("visible=%d topmost=%d\n", IsWindowVisible(window) ? 1 : 0, topmost ? 1 : 0);
+  return kFound;
+}
+
+int Rect(int argc, char** argv) {
+  HWND window;
+  if (argc < 3 || !ParseWindow(argv[2], &window)) return Usage();
+  RECT rect;
+  if (!IsWindow(window) || !GetWindowRect(window, &rect)) return kNotFound;
+  std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
   return kFound;
 }
 
@@ -304,7 +315,8 @@ const struct {
   int (*run)(int argc, char** argv);
 } kVerbs[] = {{"find", FindNow},    {"wait", FindWaiting}, {"wait-gone", WaitGone}, {"text", Text},
               {"state", State},     {"post", Post},        {"send", Send},          {"answer", Answer},
-              {"listbox", ListBox}, {"box", Box},          {"boxstyle", BoxStyle},  {"exec", Exec}};
+              {"listbox", ListBox}, {"box", Box},          {"boxstyle", BoxStyle},  {"exec", Exec},
+              {"rect", Rect}};
 
 }  // namespace
 
