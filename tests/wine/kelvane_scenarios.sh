@@ -159,7 +159,7 @@ scenario_service_left_over() {
 
 # run_load_error VARIANT TEXT: kelvane with a power-profile library that
 # cannot be bound shows one box and ends with exit code 0, having asked the
-# library for nothing.
+# library for nothing and removed its driver service again.
 run_load_error() {
   install_kelvane "$1"
   schemes 0 "0 Home/Office Desk"
@@ -172,6 +172,9 @@ run_load_error() {
   fi
   wt_expect_no_box "$1: only one box"
   wt_check "$1: the library was not called" "" "$(library_calls)"
+  # The driver service installed at start-up does not outlive the program.
+  wt_check "$1: service removed" "no service" "$(settled_service_state)"
+  wt_check "$1: device closed before the stop" 0 "$(wt_kelvane_stat OpenHandlesAtUnload)"
 }
 
 scenario_load_errors() {
@@ -261,7 +264,7 @@ scenario_popup() {
   wt_probe post "$POPUP" $SHOW_POPUP
   sleep 0.3
   wt_check "0x1635 to the popup itself changes nothing" "count=4 selection=3" "$(popup_list)"
-  change_schemes 0 "0 Only Scheme"
+  change_schemes none "0 Only Scheme"
   press_switcher
   sleep 0.3
   wt_check "schemes changed while open: list kept until the next opening" "count=4 selection=0" \
@@ -272,8 +275,11 @@ scenario_popup() {
   wt_check "nothing activated after WM_TIMER" 3 "$(activations | wc -l | tr -d ' ')"
 
   open_popup "fifth opening"
-  wt_check "new list at the next opening" "$(printf 'count=1 selection=0\nitem=Only Scheme')" \
-    "$(wt_probe listbox "$POPUP")"
+  wt_check "new list at the next opening, no active scheme: no selection" \
+    "$(printf 'count=1 selection=-1\nitem=Only Scheme')" "$(wt_probe listbox "$POPUP")"
+  press_switcher
+  sleep 0.3
+  wt_check "a press without a selection selects item 0" "count=1 selection=0" "$(popup_list)"
   press_switcher
   sleep 0.3
   wt_check "one scheme: a press keeps item 0" "count=1 selection=0" "$(popup_list)"
