@@ -1,0 +1,67 @@
+// The wide string's queries of the process: environment variables and the
+// current directory.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/sim/desktop.h"
+#include "platform/sim/files.h"
+#include "strlib/swstring.h"
+#include "tests/strlib/program_runner.h"
+#include "tests/strlib/string_test_support.h"
+
+using strlib::SWString;
+using strlib_test::A;
+using strlib_test::BlockCounter;
+using strlib_test::P;
+using strlib_test::RunInProgram;
+using strlib_test::W;
+
+namespace {
+
+TEST(SWStringQueries, EnvironmentValuesAndMissingOrEmptyVariables) {
+  sim::Desktop desktop;
+  sim::StartOptions options;
+  options.environment = {{"PATH", "C:\\bin;D:\\x"}, {"EMPTY", ""}, {"LONG", std::string(300, 'v')}};
+  RunInProgram(desktop, options, [] {
+    SWString value(P(W("previous")));
+    value.AssignEnvironment(P(W("path")));
+    EXPECT_EQ(A(value), "C:\\bin;D:\\x");
+    EXPECT_EQ(value.Length(), 11);
+    EXPECT_EQ(value.Rep()->capacity, 16);
+    value.AssignEnvironment(P(W("LONG")));
+    EXPECT_EQ(value.Length(), 300);
+    EXPECT_EQ(value.Rep()->capacity, 301);
+    BlockCounter counter;
+    value.AssignEnvironment(P(W("EMPTY")));
+    EXPECT_EQ(value.Length(), 0);
+    EXPECT_EQ(value.Rep()->capacity, 0);
+    value.Assign(P(W("x")));
+    value.AssignEnvironment(P(W("MISSING")));
+    EXPECT_EQ(value.Rep()->capacity, 0);
+    EXPECT_EQ(counter.Live(), -1);  // the 301 block went, "x" came and went
+  });
+}
+
+TEST(SWStringQueries, TheCurrentDirectoryAndAFailedQuery) {
+  sim::Desktop desktop;
+  sim::AddDirectory(desktop, "C:\\Program Files\\Norvo");
+  sim::StartOptions options;
+  options.currentDirectory = "C:\\Program Files\\Norvo";
+  RunInProgram(desktop, options, [] {
+    SWString directory;
+    directory.AssignCurrentDirectory();
+    EXPECT_EQ(A(directory), "C:\\Program Files\\Norvo");
+    EXPECT_EQ(directory.Length(), 22);
+    EXPECT_EQ(directory.Chars()[22], 0);
+  });
+  sim::SetWideFileCallsImplemented(desktop, false);
+  RunInProgram(desktop, options, [] {
+    SWString directory(P(W("previous")));
+    directory.AssignCurrentDirectory();
+    EXPECT_EQ(directory.Length(), 0);
+    EXPECT_EQ(directory.Rep()->capacity, 0);
+  });
+}
+
+}  // namespace
