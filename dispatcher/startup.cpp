@@ -36,8 +36,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LoadStringA(instance, IDC_PLIMSET, state.windowClassName, kTextBufferSize);
   RegisterDispatcherClass(instance);
 
-  state.mainWindow = CreateWindowExA(0, state.windowClassName, state.windowTitle, WS_OVERLAPPEDWINDOW | WS_MINIMIZE,
-                                     0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  state.mainWindow =
+      CreateWindowExA(0, state.windowClassName, state.windowTitle, WS_OVERLAPPEDWINDOW | WS_MINIMIZE, 0, 0, 0,
+                      0, nullptr, nullptr, instance, nullptr);
   if (!state.mainWindow) return 0;
   ShowWindow(state.mainWindow, SW_HIDE);  // the show command given to the program is ignored
   UpdateWindow(state.mainWindow);

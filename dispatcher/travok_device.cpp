@@ -14,8 +14,8 @@ const char kDeviceName[] = "\\\\.\\TRAVOK";
 WORD ControlWord(DWORD code, WORD word, bool* failed) {
   WORD buffer = word;
   DWORD returned = 0;
-  if (!DeviceIoControl(State().travokDevice, code, &buffer, sizeof(buffer), &buffer, sizeof(buffer), &returned,
-                       nullptr)) {
+  if (!DeviceIoControl(State().travokDevice, code, &buffer, sizeof(buffer), &buffer, sizeof(buffer),
+                       &returned, nullptr)) {
     if (failed) *failed = true;
     return 0;
   }
@@ -36,8 +36,8 @@ int OpenTravokDevice() {
     }
     return 0;
   }
-  device = CreateFileA(kDeviceName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
-                       nullptr);
+  device = CreateFileA(kDeviceName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OVERLAPPED, nullptr);
   if (device != INVALID_HANDLE_VALUE) return 1;
   ShowWarningBox("Can not load Travok.sys!!");
   return 0;

@@ -10,11 +10,11 @@
 // Program-wide state is ordinary static storage in a real process.
 #define PROCESS_GLOBAL
 #else
-#include "sim/win32_types.h"
+#include "sim/advapi32.h"
+#include "sim/gdi32.h"
 #include "sim/kernel32.h"
 #include "sim/user32.h"
-#include "sim/gdi32.h"
-#include "sim/advapi32.h"
+#include "sim/win32_types.h"
 // Wide literals: WCHAR is char16_t on Linux, where wchar_t is 32-bit.
 #define WIDE_TEXT(s) u##s
 // Program-wide state: each simulated program runs on a thread of its own, so

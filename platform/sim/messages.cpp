@@ -248,7 +248,8 @@ BOOL WINAPI KillTimer(HWND handle, UINT_PTR id) {
     return FALSE;
   }
   const Window* window = FindWindowRecord(handle);
-  sim::Record(sim::TraceEvent::kTimerKilled, handle, WM_TIMER, id, 0, window ? window->className : std::string());
+  sim::Record(sim::TraceEvent::kTimerKilled, handle, WM_TIMER, id, 0,
+              window ? window->className : std::string());
   timers.erase(it);
   return TRUE;
 }

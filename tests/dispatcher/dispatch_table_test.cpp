@@ -28,7 +28,7 @@ class DispatchTableTest : public PlimsetTest {
     desktop.RunUntilQuiet(Ms(60000));
     return g_results;
   }
-  std::vector<sim::BoxRecord> Boxes() const { return desktop.Boxes(); }
+  const std::vector<sim::BoxRecord>& Boxes() const { return desktop.Boxes(); }
 };
 
 struct Sent {
@@ -64,10 +64,13 @@ TEST_F(DispatchTableTest, EveryRowWithItsTargetPresent) {
   EXPECT_GE(volctrl, 0xC000u);
 
   EXPECT_EQ(Received(switcher), (std::vector<Sent>{{0x1635, 0, 0}, {0x1635, 0, 0}}));
-  EXPECT_EQ(Received(meter), (std::vector<Sent>{{volctrl, 0, 51}, {volctrl, 0, 51}, {volctrl, 0, 49}, {volctrl, 0, 50}}));
-  EXPECT_EQ(Received(media),
-            (std::vector<Sent>{{0x8010, 0x2002, 0}, {0x8010, 0x2001, 0}, {0x8010, 0x2003, 0}, {0x8010, 0x2004, 0},
-                               {0x8010, 0x2002, 0}}));
+  EXPECT_EQ(Received(meter),
+            (std::vector<Sent>{{volctrl, 0, 51}, {volctrl, 0, 51}, {volctrl, 0, 49}, {volctrl, 0, 50}}));
+  EXPECT_EQ(Received(media), (std::vector<Sent>{{0x8010, 0x2002, 0},
+                                                {0x8010, 0x2001, 0},
+                                                {0x8010, 0x2003, 0},
+                                                {0x8010, 0x2004, 0},
+                                                {0x8010, 0x2002, 0}}));
   EXPECT_EQ(Received(wireless), (std::vector<Sent>{{0x040A, 0, 0}}));
   EXPECT_EQ(Received(launcher), (std::vector<Sent>{{0x8100, 1, 0}, {0x8100, 0, 0}, {0x8100, 255, 0}}));
   std::vector<Sent> notices;

@@ -26,12 +26,12 @@ TEST_F(PlimsetTest, ThreeQueuedKeysAreTakenOnePerTickAt500600And700) {
   PressAt(200, 4);
   desktop.RunUntil(Ms(1000));
   static const E kExpected[] = {
-      {kKilled, WM_TIMER, 1, 0, "PLIMSET", 500},  {kGot, kLaunch, 1, 0, "#32770", 500},
-      {kSet, WM_TIMER, 2, 100, "PLIMSET", 500},   {kSet, WM_TIMER, 3, 30000, "PLIMSET", 500},
-      {kKilled, WM_TIMER, 2, 0, "PLIMSET", 600},  {kGot, kLaunch, 2, 0, "#32770", 600},
-      {kSet, WM_TIMER, 2, 100, "PLIMSET", 600},   {kKilled, WM_TIMER, 2, 0, "PLIMSET", 700},
-      {kGot, kLaunch, 4, 0, "#32770", 700},       {kSet, WM_TIMER, 2, 100, "PLIMSET", 700},
-      {kSet, WM_TIMER, 2, 100, "PLIMSET", 800},   {kSet, WM_TIMER, 2, 100, "PLIMSET", 900},
+      {kKilled, WM_TIMER, 1, 0, "PLIMSET", 500}, {kGot, kLaunch, 1, 0, "#32770", 500},
+      {kSet, WM_TIMER, 2, 100, "PLIMSET", 500},  {kSet, WM_TIMER, 3, 30000, "PLIMSET", 500},
+      {kKilled, WM_TIMER, 2, 0, "PLIMSET", 600}, {kGot, kLaunch, 2, 0, "#32770", 600},
+      {kSet, WM_TIMER, 2, 100, "PLIMSET", 600},  {kKilled, WM_TIMER, 2, 0, "PLIMSET", 700},
+      {kGot, kLaunch, 4, 0, "#32770", 700},      {kSet, WM_TIMER, 2, 100, "PLIMSET", 700},
+      {kSet, WM_TIMER, 2, 100, "PLIMSET", 800},  {kSet, WM_TIMER, 2, 100, "PLIMSET", 900},
       {kSet, WM_TIMER, 2, 100, "PLIMSET", 1000},
   };
   expected::ExpectSequence({std::begin(kExpected), std::end(kExpected)}, PollingTrace(desktop));
@@ -40,9 +40,9 @@ TEST_F(PlimsetTest, ThreeQueuedKeysAreTakenOnePerTickAt500600And700) {
 TEST_F(PlimsetTest, TheFastPhaseEnds30sAfterTheKeyThatBeganItAndTimer3KeepsFiring) {
   sim::FakeWindow& launcher = notebook::StartCompanion(desktop, Companion::kLauncher);
   StartAndSettle();
-  PressAt(0, 1);       // found at 500 ms: the fast phase runs to 30.5 s
-  PressAt(20050, 2);   // found by timer 2 at 20.1 s; does not extend the phase
-  PressAt(30550, 4);   // after the phase: found by timer 1 at 31.0 s
+  PressAt(0, 1);      // found at 500 ms: the fast phase runs to 30.5 s
+  PressAt(20050, 2);  // found by timer 2 at 20.1 s; does not extend the phase
+  PressAt(30550, 4);  // after the phase: found by timer 1 at 31.0 s
   desktop.RunUntil(Ms(30499));
   EXPECT_EQ(desktop.TimersOf(MainWindow()), (std::map<UINT_PTR, UINT>{{2, 100}, {3, 30000}}));
   desktop.RunUntil(Ms(30500));
@@ -79,9 +79,9 @@ TEST_F(PlimsetTest, KeyWithHighByteIsDispatchedByItsLowByteAndKeyZeroCounts) {
 TEST_F(PlimsetTest, ABoxLeftOpenAcrossTimer3FollowsTheNestingRules) {
   notebook::StartCompanion(desktop, Companion::kLauncher);
   StartAndSettle();
-  PressAt(0, 1);        // timer 1 at 500 ms: Fast, timer 3 due at 30.5 s
-  PressAt(950, 33);     // timer 2 at 1.0 s: no media utility, a warning box
-  PressAt(30700, 2);    // inside the box: timer 1 (restarted at 30.5 s) at 31.0 s
+  PressAt(0, 1);      // timer 1 at 500 ms: Fast, timer 3 due at 30.5 s
+  PressAt(950, 33);   // timer 2 at 1.0 s: no media utility, a warning box
+  PressAt(30700, 2);  // inside the box: timer 1 (restarted at 30.5 s) at 31.0 s
   desktop.RunUntil(Ms(30000));
   ASSERT_EQ(desktop.OpenBoxes().size(), 1u);
   desktop.At(Ms(31200), [&] { desktop.AnswerBox(desktop.OpenBoxes().at(0).id); });
@@ -126,7 +126,7 @@ TEST_F(PlimsetTest, AnOuterSlowTickAfterANestedSwitchOnlyRestartsTimer3) {
       {kSet, WM_TIMER, 2, 100, "PLIMSET", 61000},  // nested timer 1: Fast
       {kSet, WM_TIMER, 3, 30000, "PLIMSET", 61000},
       {kClosed, 0, IDOK, 0, "I cannot find out Wireless utility", 61050},
-      {kKilled, WM_TIMER, 3, 0, "PLIMSET", 61050},  // outer tick: Fast already,
+      {kKilled, WM_TIMER, 3, 0, "PLIMSET", 61050},   // outer tick: Fast already,
       {kSet, WM_TIMER, 3, 30000, "PLIMSET", 61050},  // so timer 3 restarts only
   };
   expected::ExpectSequence({std::begin(kExpected), std::end(kExpected)}, PollingTrace(desktop, Ms(31000)));

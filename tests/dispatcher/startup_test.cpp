@@ -103,7 +103,8 @@ const char kWin95[] = "Software\\Vantrel\\Vantrel for Windows 95";
 TEST_F(PlimsetTest, VantrelProgramIsCopiedOnceToTheNt4Key) {
   sim::registry::SetString(kWin95, "Program", "C:\\Vantrel\\vantrel.exe");
   StartAndSettle();
-  EXPECT_EQ(sim::registry::GetString(kNt4, "Program"), std::optional<std::string>("C:\\Vantrel\\vantrel.exe"));
+  EXPECT_EQ(sim::registry::GetString(kNt4, "Program"),
+            std::optional<std::string>("C:\\Vantrel\\vantrel.exe"));
   EXPECT_EQ(sim::registry::GetValue(kNt4, "Program")->type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(sim::registry::GetValue(kNt4, "Program")->data, std::string("C:\\Vantrel\\vantrel.exe") + '\0');
   EXPECT_TRUE(sim::registry::AllClosedOnce());
@@ -111,7 +112,8 @@ TEST_F(PlimsetTest, VantrelProgramIsCopiedOnceToTheNt4Key) {
   // The next start finds the NT 4.0 key and leaves it alone.
   sim::registry::SetString(kWin95, "Program", "C:\\Other\\other.exe");
   StartAndSettle();
-  EXPECT_EQ(sim::registry::GetString(kNt4, "Program"), std::optional<std::string>("C:\\Vantrel\\vantrel.exe"));
+  EXPECT_EQ(sim::registry::GetString(kNt4, "Program"),
+            std::optional<std::string>("C:\\Vantrel\\vantrel.exe"));
   EXPECT_TRUE(sim::registry::AllClosedOnce());
 }
 
@@ -168,7 +170,8 @@ OSVERSIONINFOA WithPlatform(OSVERSIONINFOA v, DWORD platform, DWORD major) {
 TEST_F(PlimsetTest, OnlyWindows95TakesTheVxdPath) {
   const OsCase cases[] = {
       {"Windows 95", sim::Windows95(), false, "\\\\.\\TRAVOK.VXD"},
-      {"95 with a Windows 98 build word", Edited(sim::Windows95(), 0, 0x040A07CE), false, "\\\\.\\TRAVOK.VXD"},
+      {"95 with a Windows 98 build word", Edited(sim::Windows95(), 0, 0x040A07CE), false,
+       "\\\\.\\TRAVOK.VXD"},
       {"Windows 98", sim::Windows98(), false, "\\\\.\\TRAVOK"},
       {"Windows 98 SE", Edited(sim::Windows98(), 10, 0x040A08AE), false, "\\\\.\\TRAVOK"},
       {"Windows Me", sim::WindowsMe(), false, "\\\\.\\TRAVOK"},
@@ -213,7 +216,8 @@ TEST_F(PlimsetTest, AClassificationIsCachedButAFailedOneIsAskedAgain) {
   options.versionQueryFails = true;
   desktop.Start(sim::ProgramImage{"classify", ClassifyTwice, nullptr, nullptr}, options);
   desktop.RunUntilQuiet(Ms(1));
-  EXPECT_EQ(g_families, (std::vector<int>{plimset::OS_FAMILY_NONE, plimset::OS_FAMILY_NT4, plimset::OS_FAMILY_NT4}));
+  EXPECT_EQ(g_families,
+            (std::vector<int>{plimset::OS_FAMILY_NONE, plimset::OS_FAMILY_NT4, plimset::OS_FAMILY_NT4}));
 }
 
 TEST_F(PlimsetTest, Windows95VxdRefusingRequestsIsUnloadedAndReported) {

@@ -2,7 +2,6 @@
 
 #include <sstream>
 
-
 namespace expected {
 
 std::vector<Event> Recorded(const sim::Desktop& desktop, std::initializer_list<sim::TraceEvent::Kind> kinds,
@@ -14,15 +13,16 @@ std::vector<Event> Recorded(const sim::Desktop& desktop, std::initializer_list<s
     for (auto kind : kinds) wanted |= kind == event.kind;
     if (!wanted) continue;
     // The window is named by the class recorded with the event.
-    rows.push_back(
-        Event{event.kind, event.message, event.wParam, event.lParam, event.detail, event.time / sim::kMillisecond});
+    rows.push_back(Event{event.kind, event.message, event.wParam, event.lParam, event.detail,
+                         event.time / sim::kMillisecond});
   }
   return rows;
 }
 
 std::string Describe(const Event& e) {
-  static const char* kinds[] = {"posted", "dispatched", "sent",  "received", "timer-set", "timer-killed", "box-opened",
-                                "box-closed", "winexec", "device", "started", "ended", "note"};
+  static const char* kinds[] = {"posted",       "dispatched", "sent",       "received", "timer-set",
+                                "timer-killed", "box-opened", "box-closed", "winexec",  "device",
+                                "started",      "ended",      "note"};
   std::ostringstream out;
   out << kinds[e.kind] << " msg=0x" << std::hex << e.message << " w=0x" << e.wParam << " l=0x" << e.lParam
       << std::dec;
