@@ -2,7 +2,6 @@
 // the key driver's queue, plimset's KELVANE_SHOW_POPUP, the popup, the quiet
 // period, SetActivePwrScheme and the "Presentation" notice to KELVANE.
 #include "dispatcher/sim_program.h"
-#include "notebook/companions.h"
 #include "platform/sim/travok.h"
 #include "tests/support/expected_trace.h"
 #include "tests/switcher/kelvane_fixture.h"
@@ -86,19 +85,6 @@ TEST_F(RoadTest, Windows98TakesTheSameRoadToTheVxd) {
   EXPECT_EQ(ActivatedIndexes(), std::vector<UINT>{2});
   EXPECT_EQ(driver.Notices(), 1);
   EXPECT_EQ(driver.ControlCalls()[0].name, "\\\\.\\KELVANE.VXD");
-}
-
-TEST_F(RoadTest, OtherKeysNeverReachTheSwitcher) {
-  sim::FakeWindow& launcher = notebook::StartCompanion(desktop, notebook::Companion::kLauncher);
-  StartBoth();
-  desktop.At(Ms(900), [this] {
-    travok.PushKey(0x0503);  // the high byte is not read: this is key 3
-    travok.PushKey(0x0001);
-  });
-  desktop.RunUntil(Ms(6000));
-  EXPECT_EQ(KeyMessages().size(), 2u) << "one post and one dispatch, for the first key only";
-  EXPECT_EQ(ActivatedIndexes(), std::vector<UINT>{1});
-  EXPECT_EQ(launcher.received.size(), 1u);
 }
 
 }  // namespace
