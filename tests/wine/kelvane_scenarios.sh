@@ -191,6 +191,8 @@ press_switcher() {
   LAST_PRESS=$(now_ms)
 }
 
+popup_topmost() { [ "$(wt_probe state "$POPUP")" = "visible=1 topmost=1" ]; }
+
 popup_list() {
   wt_probe listbox "$POPUP" | head -1
 }
@@ -228,6 +230,8 @@ scenario_popup() {
   schemes 1 "0 Home/Office Desk" "1 Portable/Laptop" "2 Presentation" "7 presentation"
   start_kelvane
   open_popup "first press"
+  # The window can be found a moment before it is made topmost.
+  wt_until 2 popup_topmost
   wt_check "popup visible and topmost" "visible=1 topmost=1" "$(wt_probe state "$POPUP")"
   wt_check "schemes in order, the active one selected" \
     "$(printf 'count=4 selection=1\nitem=Home/Office Desk\nitem=Portable/Laptop\nitem=Presentation\nitem=presentation')" \
