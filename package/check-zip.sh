@@ -14,6 +14,7 @@ pass() { echo "PASS package_zip: $1"; passed=$((passed + 1)); }
 fail() { echo "FAIL package_zip: $1"; failed=$((failed + 1)); }
 
 [ -f "$ZIP" ] || { echo "FAIL package_zip: no zip at $ZIP (build the target windows_package)"; exit 1; }
+ZIP=$(cd "$(dirname "$ZIP")" && pwd)/$(basename "$ZIP")
 work=$(mktemp -d "${TMPDIR:-/tmp}/package-zip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
