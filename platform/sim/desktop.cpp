@@ -156,7 +156,11 @@ bool Step(Desktop::State& s, Nanos until, bool countTimers) {
   return true;
 }
 
-std::u16string WidenLatin1(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string WidenLatin1(const std::string& text) {
+  std::u16string wide;
+  for (char c : text) wide += static_cast<unsigned char>(c);
+  return wide;
+}
 
 }  // namespace
 

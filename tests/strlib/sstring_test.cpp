@@ -91,6 +91,17 @@ TEST(SStringFormat, ArgumentsFromTheStringItselfSurviveTheStackPath) {
   EXPECT_EQ(std::string(longer.Chars()), std::string(200, 'a'));
 }
 
+TEST(SStringFormat, AFormatThatCannotBeProducedLeavesTheStringEmpty) {
+  // A wide argument without a narrow form makes the formatter fail outright;
+  // that is not "too long", and doubling the buffer would never end.
+  SString text("before");
+  BlockCounter counter;
+  text.Format("%ls", L"\xD800");
+  EXPECT_EQ(text.Length(), 0);
+  EXPECT_EQ(text.Rep()->capacity, 0);
+  EXPECT_EQ(counter.Live(), -1);
+}
+
 TEST(SStringConversion, WideToNarrowGoesThroughTheOemCodePage) {
   const WCHAR wide[] = {'C', ':', '\\', 0x00E9, 't', 0x00E9, 0x2248, 0x4E2D, 0};
   SString narrow(wide);

@@ -1,0 +1,34 @@
+// Reads a fuzzer's bytes as a stream of small choices.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace fuzz {
+
+class Input {
+ public:
+  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool Done() const { return position_ >= size_; }
+  uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
+  int Pick(int choices) { return Byte() % choices; }
+
+  // A short text over an alphabet rich in path characters, with a few
+  // characters outside ASCII (one without a byte in code page 437).
+  std::u16string Text(int maxLength) {
+    static const char16_t kAlphabet[] = u"ab.\\;:C/- \"exE\u00E9\u2248\u4E2D";
+    const int alphabetSize = static_cast<int>(sizeof(kAlphabet) / sizeof(kAlphabet[0])) - 1;
+    int length = Pick(maxLength + 1);
+    std::u16string text;
+    for (int i = 0; i < length; ++i) text += kAlphabet[Pick(alphabetSize)];
+    return text;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t position_ = 0;
+};
+
+}  // namespace fuzz
