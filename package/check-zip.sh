@@ -18,12 +18,12 @@ ZIP=$(cd "$(dirname "$ZIP")" && pwd)/$(basename "$ZIP")
 work=$(mktemp -d "${TMPDIR:-/tmp}/package-zip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-expected=$(for file in "$@"; do basename "$file"; done | sort)
-listed=$(cmake -E tar tf "$ZIP" | sort)
+expected=$(for file in "$@"; do basename "$file"; done | sort | tr '\n' ' ')
+listed=$(cmake -E tar tf "$ZIP" | sort | tr '\n' ' ')
 if [ "$expected" = "$listed" ]; then
-  pass "entries: $(echo $listed)"
+  pass "entries: $listed"
 else
-  fail "entries: expected [$(echo $expected)], got [$(echo $listed)]"
+  fail "entries: expected [$expected], got [$listed]"
 fi
 
 (cd "$work" && cmake -E tar xf "$ZIP") || fail "cannot unpack"
