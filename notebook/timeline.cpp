@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/sim/powrprof.h"
 #include "platform/sim/state.h"
 
 namespace notebook {
@@ -49,6 +50,41 @@ std::string ProgramName(const sim::Desktop& desktop, int pid) {
   return const_cast<sim::Desktop&>(desktop).ProcessOf(pid).name;
 }
 
+// Text of 16-bit units for the timeline.
+std::string Quoted(const std::u16string& text) { return "\"" + sim::Narrow(text) + "\""; }
+
+// The switcher's popup as its list box shows it: opening (the first item
+// added) and each selection.
+std::string ListBoxLine(const sim::Desktop& desktop, const sim::TraceEvent& e) {
+  const std::vector<std::u16string> items = sim::ListBoxItems(e.window);
+  if (e.message == LB_ADDSTRING && items.empty()) {
+    return "opens the \"" + desktop.TitleOf(desktop.OwnerOf(e.window)) + "\" popup";
+  }
+  if (e.message != LB_SETCURSEL) return std::string();
+  const int item = static_cast<int>(e.wParam);
+  if (item < 0 || item >= static_cast<int>(items.size())) return "selects no scheme";
+  return "selects " + Quoted(items[item]);
+}
+
+// A scheme's name from the power-profile library the program called.
+std::string SchemeName(UINT index) {
+  for (const auto& scheme : sim::InstallPowerProfile().Schemes()) {
+    if (scheme.index == index) return "\"" + scheme.name + "\"";
+  }
+  return std::to_string(index);
+}
+
+std::string DriverLine(const sim::TraceEvent& e) {
+  if (e.lParam != 1) return std::string();  // failed calls are left out
+  if (e.detail == "StartServiceA KELVANE") return "starts the KELVANE driver service";
+  if (e.detail == "DeleteService KELVANE") return "removes the KELVANE driver service";
+  if (e.detail == "DeviceIoControl KELVANE 0x222400")
+    return "tells the KELVANE driver: Presentation (0x222400)";
+  if (e.detail == "DeviceIoControl KELVANE.VXD 0x222400")
+    return "tells the KELVANE VxD: Presentation (0x222400)";
+  return std::string();
+}
+
 }  // namespace
 
 std::string TimelineLine(const sim::Desktop& desktop, const sim::TraceEvent& e) {
@@ -77,8 +113,21 @@ std::string TimelineLine(const sim::Desktop& desktop, const sim::TraceEvent& e) 
       if (e.wParam == 3) what = "fast polling (every 100 ms) for 30 s";
       if (e.wParam == 1) what = "polls the key driver every 500 ms";
       break;
+    case sim::TraceEvent::kPosted:
+      if (e.message == 0x1635) what = "posts KELVANE_SHOW_POPUP to \"" + e.text + "\"";
+      break;
+    case sim::TraceEvent::kSent:
+      if (e.detail == "LISTBOX") what = ListBoxLine(desktop, e);
+      break;
+    case sim::TraceEvent::kDevice:
+      what = DriverLine(e);
+      break;
     case sim::TraceEvent::kNote:
       if (e.pid == 0) what = e.detail;  // the desktop models' own notes are too fine-grained
+      if (e.pid != 0 && e.detail.rfind("SetActivePwrScheme ", 0) == 0) {
+        what = "closes the popup; power scheme " + SchemeName(static_cast<UINT>(e.wParam)) +
+               (e.lParam ? " is now active" : " could not be activated");
+      }
       break;
     default:
       break;

@@ -1,5 +1,6 @@
 // The default tour of the simulated notebook: the dispatcher at work with
-// its companions, a key for each kind of action, one utility missing.
+// its companions and the power-scheme switcher, a key for each kind of
+// action, one utility missing, three presses of the power-scheme key.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 #include "process.h"
 
 #include <algorithm>
+#include <map>
 
 #include "kernel32.h"
 #include "modules.h"
@@ -14,6 +15,7 @@ struct ProcessFactsArea {
   LONGLONG frequency = process::kDefaultPerformanceFrequency;
   std::vector<process::ProgramStart> starts;
   std::function<UINT(const process::ProgramStart&)> onWinExec;
+  std::map<int, process::ClockReads> clockReads;
 };
 
 ProcessFactsArea& Facts() { return DesktopArea<ProcessFactsArea>(); }
@@ -46,6 +48,12 @@ void SetPerformanceFrequency(LONGLONG countsPerSecond) { Facts().frequency = cou
 LONGLONG PerformanceFrequency() { return Facts().frequency; }
 const std::vector<ProgramStart>& WinExecLog() { return Facts().starts; }
 void OnWinExec(std::function<UINT(const ProgramStart&)> handler) { Facts().onWinExec = std::move(handler); }
+
+ClockReads ClockReadsOf(int pid) {
+  auto& reads = Facts().clockReads;
+  auto found = reads.find(pid);
+  return found == reads.end() ? ClockReads() : found->second;
+}
 
 HMODULE ProgramModule() {
   Process* caller = CurrentProcess();
@@ -183,12 +191,14 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
 }
 
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
+  ++sim::Facts().clockReads[sim::process::CallerPid()].frequency;
   LONGLONG frequency = sim::Facts().frequency;
   if (lpFrequency) lpFrequency->QuadPart = frequency;
   return frequency > 0 ? TRUE : FALSE;
 }
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
+  ++sim::Facts().clockReads[sim::process::CallerPid()].counter;
   LONGLONG frequency = sim::Facts().frequency;
   if (lpPerformanceCount == nullptr) {
     SetError(ERROR_INVALID_PARAMETER);
@@ -205,5 +215,6 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
 }
 
 DWORD WINAPI GetTickCount(void) {
+  ++sim::Facts().clockReads[sim::process::CallerPid()].ticks;
   return static_cast<DWORD>(static_cast<uint64_t>(D().now / sim::kMillisecond));
 }

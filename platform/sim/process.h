@@ -46,6 +46,16 @@ const std::vector<ProgramStart>& WinExecLog();
 // handler may also start a program. Without one, WinExec returns 33.
 void OnWinExec(std::function<UINT(const ProgramStart&)> handler);
 
+// How often a program has read the clocks: QueryPerformanceFrequency,
+// QueryPerformanceCounter and GetTickCount calls, counted per program (pid 0:
+// the test side), so that tests can tell a waiting loop from a spinning one.
+struct ClockReads {
+  int64_t frequency = 0;
+  int64_t counter = 0;
+  int64_t ticks = 0;
+};
+ClockReads ClockReadsOf(int pid);
+
 // --- for the other Win32 areas of the simulated desktop ---
 // The calling program's pid, 0 on the test side.
 int CallerPid();

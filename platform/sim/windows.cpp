@@ -350,6 +350,8 @@ HWND WINAPI SetActiveWindow(HWND handle) {
     sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
+  // Recorded so that tests can see the order of activations.
+  sim::Record(sim::TraceEvent::kNote, handle, WM_ACTIVATE, 0, 0, "SetActiveWindow", window->className);
   HWND previous = thread->active;
   if (previous == handle) return previous;
   thread->active = handle;
@@ -367,6 +369,7 @@ HWND WINAPI SetFocus(HWND handle) {
     sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
+  sim::Record(sim::TraceEvent::kNote, handle, WM_SETFOCUS, 0, 0, "SetFocus", window ? window->className : "");
   HWND previous = thread->focus;
   if (previous == handle) return previous;
   thread->focus = handle;

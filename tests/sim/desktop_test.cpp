@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "in_program.h"
 #include "platform/win32.h"
 
 namespace {
@@ -86,6 +87,35 @@ TEST(Desktop, BoxesWaitForTheirAnswer) {
   desktop.RunFor(sim::Ms(1));
   EXPECT_EQ(desktop.ExitCode(pid), IDOK);
   EXPECT_EQ(desktop.Boxes()[0].closedAt, sim::Ms(1000));
+}
+
+TEST(Desktop, ActivationAndFocusCallsAreTracedInOrder) {
+  sim::Desktop desktop;
+  HWND first = nullptr, second = nullptr;
+  const int pid = simtest::RunInProgram(desktop, [&] {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "Focus";
+    RegisterClassExA(&wc);
+    first = CreateWindowExA(0, "Focus", "one", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    second = CreateWindowExA(0, "Focus", "two", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetActiveWindow(first);
+    SetFocus(first);
+    SetActiveWindow(second);
+    SetFocus(second);
+    SetFocus(second);  // no change, still recorded as a call
+  });
+  std::vector<std::pair<std::string, HWND>> calls;
+  for (const sim::TraceEvent& e : desktop.Trace()) {
+    if (e.kind == sim::TraceEvent::kNote && e.pid == pid) calls.emplace_back(e.detail, e.window);
+  }
+  const std::vector<std::pair<std::string, HWND>> expected{{"SetActiveWindow", first},
+                                                           {"SetFocus", first},
+                                                           {"SetActiveWindow", second},
+                                                           {"SetFocus", second},
+                                                           {"SetFocus", second}};
+  EXPECT_EQ(calls, expected);
 }
 
 }  // namespace

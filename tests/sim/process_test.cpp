@@ -124,6 +124,25 @@ TEST(ProcessFacts, PerformanceCounterFollowsTheVirtualClockWithoutOverflow) {
   EXPECT_EQ(counter.QuadPart, 0);
 }
 
+TEST(ProcessFacts, ClockReadsAreCountedPerProgram) {
+  sim::Desktop desktop;
+  LARGE_INTEGER value;
+  QueryPerformanceFrequency(&value);  // the test side counts as pid 0
+  const int pid = simtest::RunInProgram(desktop, [] {
+    LARGE_INTEGER v;
+    QueryPerformanceFrequency(&v);
+    for (int i = 0; i < 3; ++i) QueryPerformanceCounter(&v);
+    GetTickCount();
+    GetTickCount();
+  });
+  const sim::process::ClockReads reads = sim::process::ClockReadsOf(pid);
+  EXPECT_EQ(reads.frequency, 1);
+  EXPECT_EQ(reads.counter, 3);
+  EXPECT_EQ(reads.ticks, 2);
+  EXPECT_EQ(sim::process::ClockReadsOf(0).frequency, 1);
+  EXPECT_EQ(sim::process::ClockReadsOf(0).counter, 0);
+}
+
 TEST(ProcessFacts, TickCountWrapsAtTwoToThe32Milliseconds) {
   sim::Desktop desktop;
   desktop.RunUntil(sim::Ms(4294967296LL + 5));
