@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "notebook/popup_view.h"
 #include "platform/sim/powrprof.h"
 #include "platform/sim/state.h"
 
@@ -141,7 +142,16 @@ std::string TimelineLine(const sim::Desktop& desktop, const sim::TraceEvent& e) 
 void FollowTimeline(sim::Desktop& desktop, void (*print)(const std::string& line)) {
   desktop.OnTrace([&desktop, print](const sim::TraceEvent& event) {
     const std::string line = TimelineLine(desktop, event);
-    if (!line.empty()) print(line);
+    if (line.empty()) return;
+    print(line);
+    // Each selection of the popup is followed by the popup as it now looks.
+    if (event.kind == sim::TraceEvent::kSent && event.message == LB_SETCURSEL) {
+      const std::string title = desktop.TitleOf(desktop.OwnerOf(event.window));
+      for (const std::string& row :
+           DrawPopup(title, sim::ListBoxItems(event.window), static_cast<int>(event.wParam))) {
+        print(std::string(24, ' ') + row);
+      }
+    }
   });
 }
 

@@ -1,6 +1,7 @@
 // Modal message boxes. A box is a window of the dialog class "#32770" whose
 // title is the caption; it runs a nested message loop on the calling thread
 // until it is answered (WM_COMMAND with IDOK or IDCANCEL, or the test side).
+#include "platform/sim/api_calls.h"
 #include "state.h"
 
 namespace sim {
@@ -66,6 +67,7 @@ void Desktop::StopAnsweringBoxes() { state_->autoAnswer = false; }
 }  // namespace sim
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
+  SIM_API_CALL();
   sim::Desktop::State& s = sim::D();
   sim::Thread* thread = sim::CurrentThread();
   if (!thread) return 0;

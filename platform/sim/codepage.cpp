@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/sim/api_calls.h"
 #include "platform/sim/oem_text.h"
 #include "platform/sim/state.h"
 #include "platform/win32.h"
@@ -130,6 +131,7 @@ std::string WideToUtf8(const std::u16string& text) {
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR source, int sourceCount, LPWSTR target,
                                int targetCount) {
+  SIM_API_CALL();
   if (!sim::IsOemCodePage(codePage) || !source || sourceCount == 0 || sourceCount < -1 || targetCount < 0 ||
       (targetCount > 0 && !target)) {
     sim::SetError(ERROR_INVALID_PARAMETER);
@@ -148,6 +150,7 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR source, int sourceCo
 
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceCount, LPSTR target,
                                int targetCount, LPCSTR defaultChar, LPBOOL usedDefaultChar) {
+  SIM_API_CALL();
   if (!sim::IsOemCodePage(codePage) || !source || sourceCount == 0 || sourceCount < -1 || targetCount < 0 ||
       (targetCount > 0 && !target)) {
     sim::SetError(ERROR_INVALID_PARAMETER);

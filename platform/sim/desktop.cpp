@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/sim/api_calls.h"
 #include "state.h"
 
 namespace sim {
@@ -341,8 +342,12 @@ void Desktop::FailNextWindowCreations(int count) { state_->failWindowCreations =
 }  // namespace sim
 
 DWORD WINAPI GetLastError(void) {
+  SIM_API_CALL();
   sim::Process* process = sim::CurrentProcess();
   return process ? process->lastError : sim::g_testSideError;
 }
 
-void WINAPI SetLastError(DWORD error) { sim::SetError(error); }
+void WINAPI SetLastError(DWORD error) {
+  SIM_API_CALL();
+  sim::SetError(error);
+}

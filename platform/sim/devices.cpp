@@ -8,6 +8,7 @@
 #include <map>
 
 #include "kernel32.h"
+#include "platform/sim/api_calls.h"
 #include "process.h"
 #include "state.h"
 
@@ -155,6 +156,7 @@ using sim::SetError;
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
+  SIM_API_CALL();
   (void)lpSecurityAttributes;
   (void)hTemplateFile;
   DeviceTable& table = DeviceTable::Get();
@@ -201,6 +203,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
                             LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
                             LPOVERLAPPED lpOverlapped) {
+  SIM_API_CALL();
   DeviceTable& table = DeviceTable::Get();
   table.ReleaseEnded();
   DeviceTable::Handle* handle = table.Lookup(hDevice);
@@ -257,6 +260,7 @@ BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBu
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
+  SIM_API_CALL();
   DeviceTable& table = DeviceTable::Get();
   table.ReleaseEnded();
   DeviceTable::Handle* handle = table.Lookup(hObject);
@@ -289,6 +293,7 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+  SIM_API_CALL();
   DeviceTable& table = DeviceTable::Get();
   table.ReleaseEnded();
   std::string name = lpFileName ? lpFileName : "";

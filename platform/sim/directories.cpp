@@ -2,6 +2,7 @@
 // formed from it.
 #include <cstring>
 
+#include "platform/sim/api_calls.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/oem_text.h"
 #include "platform/sim/state.h"
@@ -50,6 +51,7 @@ BOOL EnterDirectory(const std::u16string& path) {
 }  // namespace
 
 DWORD WINAPI GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
+  SIM_API_CALL();
   if (!sim::WideFileCallsImplemented()) {
     sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
     return 0;
@@ -58,10 +60,12 @@ DWORD WINAPI GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
+  SIM_API_CALL();
   return CopyOut<CHAR>(sim::WideToOem(sim::CallerDirectory()), bufferLength, buffer);
 }
 
 BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName) {
+  SIM_API_CALL();
   if (!sim::WideFileCallsImplemented()) {
     sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
     return FALSE;
@@ -74,6 +78,7 @@ BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName) {
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR pathName) {
+  SIM_API_CALL();
   if (!pathName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -82,6 +87,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR pathName) {
 }
 
 DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
+  SIM_API_CALL();
   if (!fileName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return 0;

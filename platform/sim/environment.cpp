@@ -1,6 +1,7 @@
 // The environment and the wide command line of each simulated program.
 #include <cstring>
 
+#include "platform/sim/api_calls.h"
 #include "platform/sim/oem_text.h"
 #include "platform/sim/state.h"
 #include "platform/win32.h"
@@ -22,6 +23,7 @@ bool SameName(const std::u16string& a, const std::u16string& b) {
 }  // namespace
 
 DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+  SIM_API_CALL();
   sim::Process* process = sim::CurrentProcess();
   if (!name || !process) {
     sim::SetError(kErrorEnvironmentVariableNotFound);
@@ -43,6 +45,7 @@ DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
 }
 
 LPWSTR WINAPI GetCommandLineW(void) {
+  SIM_API_CALL();
   static WCHAR empty[1] = {0};
   sim::Process* process = sim::CurrentProcess();
   return process ? &process->commandLineW[0] : empty;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/sim/api_calls.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/oem_text.h"
 #include "platform/sim/state.h"
@@ -214,6 +215,7 @@ DWORD AttributesOfCallerPath(const std::u16string& path) {
 }  // namespace
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR fileName) {
+  SIM_API_CALL();
   if (!sim::WideFileCallsImplemented()) {
     sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
     return INVALID_FILE_ATTRIBUTES;
@@ -226,6 +228,7 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR fileName) {
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
+  SIM_API_CALL();
   if (!fileName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return INVALID_FILE_ATTRIBUTES;

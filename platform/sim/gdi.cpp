@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gdi32.h"
+#include "platform/sim/api_calls.h"
 #include "state.h"
 
 namespace sim {
@@ -51,6 +52,7 @@ int TextWidth(const std::u16string& text) {
 }  // namespace sim
 
 int WINAPI GetSystemMetrics(int index) {
+  SIM_API_CALL();
   const sim::GdiState& g = sim::DesktopArea<sim::GdiState>();
   switch (index) {
     case SM_CXSCREEN:
@@ -71,6 +73,7 @@ int WINAPI GetSystemMetrics(int index) {
 }
 
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+  SIM_API_CALL();
   if (!rect) return FALSE;
   int frame = 0;
   if (style & (WS_THICKFRAME | WS_DLGFRAME)) frame = 2;
@@ -86,22 +89,26 @@ BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
 }
 
 HGDIOBJ WINAPI GetStockObject(int index) {
+  SIM_API_CALL();
   if (index < 0 || index > 19) return nullptr;
   return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x00900000 + index));
 }
 
 HDC WINAPI GetDC(HWND handle) {
+  SIM_API_CALL();
   if (handle && !sim::FindWindowRecord(handle)) return nullptr;
   return sim::NewContext();
 }
 
 int WINAPI ReleaseDC(HWND, HDC dc) {
+  SIM_API_CALL();
   if (!dc) return 0;
   --sim::DesktopArea<sim::GdiState>().openContexts;
   return 1;
 }
 
 HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
+  SIM_API_CALL();
   sim::Window* window = sim::FindWindowRecord(handle);
   if (!window || !paint) return nullptr;
   window->needsPaint = false;
@@ -113,12 +120,14 @@ HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
 }
 
 BOOL WINAPI EndPaint(HWND handle, const PAINTSTRUCT* paint) {
+  SIM_API_CALL();
   if (!paint) return FALSE;
   ReleaseDC(handle, paint->hdc);
   return TRUE;
 }
 
 BOOL WINAPI GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) {
+  SIM_API_CALL();
   if (!dc || !metrics) return FALSE;
   memset(metrics, 0, sizeof(*metrics));
   metrics->tmHeight = sim::kLineHeight;
@@ -131,6 +140,7 @@ BOOL WINAPI GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) {
 }
 
 BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size) {
+  SIM_API_CALL();
   if (!dc || !size || (count > 0 && !text) || count < 0) return FALSE;
   std::u16string wide;
   for (int i = 0; i < count; ++i) wide += static_cast<unsigned char>(text[i]);
@@ -139,6 +149,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size) {
 }
 
 BOOL WINAPI GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size) {
+  SIM_API_CALL();
   if (!dc || !size || (count > 0 && !text) || count < 0) return FALSE;
   *size = SIZE{sim::TextWidth(std::u16string(text, text + count)), sim::kLineHeight};
   return TRUE;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/sim/api_calls.h"
 #include "state.h"
 
 namespace sim {
@@ -120,6 +121,7 @@ using sim::FindWindowRecord;
 using sim::Window;
 
 BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  SIM_API_CALL();
   if (!handle) {
     sim::Thread& thread = sim::CallingThread();
     sim::Record(sim::TraceEvent::kPosted, nullptr, message, wParam, lParam);
@@ -136,14 +138,17 @@ BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  SIM_API_CALL();
   return sim::Send(handle, message, wParam, lParam, false);
 }
 
 LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  SIM_API_CALL();
   return sim::Send(handle, message, wParam, lParam, true);
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
+  SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
   for (;;) {
     if (thread.unwinding) {
@@ -156,19 +161,25 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
 }
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT flags) {
+  SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
   if (sim::NextMessage(thread, msg, window, first, last, (flags & PM_REMOVE) != 0)) return TRUE;
   sim::WaitUntilRunnable(&thread, D().now + sim::kEmptyPeekCost, false);
   return FALSE;
 }
 
-BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
+BOOL WINAPI TranslateMessage(const MSG*) {
+  SIM_API_CALL();
+  return FALSE;
+}
 
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+  SIM_API_CALL();
   if (!msg || !msg->hwnd) return 0;
   Window* window = FindWindowRecord(msg->hwnd);
   if (!window) return 0;
   if (msg->message == WM_TIMER && msg->lParam) {
+    sim::ProgramCallback program;
     reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
     return 0;
   }
@@ -178,12 +189,14 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 }
 
 void WINAPI PostQuitMessage(int code) {
+  SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
   thread.quitPosted = true;
   thread.quitCode = code;
 }
 
 UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
+  SIM_API_CALL();
   if (!name || !*name) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -198,6 +211,7 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
 }
 
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
+  SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
   if (count != 0) {
     sim::SetError(ERROR_INVALID_PARAMETER);
@@ -211,11 +225,13 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD m
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
+  SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
   sim::WaitUntilRunnable(&thread, D().now + sim::Ms(milliseconds), false);
 }
 
 UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+  SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
   Window* window = FindWindowRecord(handle);
   if (!window || window->thread != &thread || proc) {
@@ -239,6 +255,7 @@ UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC proc) 
 }
 
 BOOL WINAPI KillTimer(HWND handle, UINT_PTR id) {
+  SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
   auto& timers = thread.timers;
   auto it = std::find_if(timers.begin(), timers.end(),
@@ -255,6 +272,7 @@ BOOL WINAPI KillTimer(HWND handle, UINT_PTR id) {
 }
 
 int WINAPI TranslateAcceleratorA(HWND handle, HACCEL table, LPMSG msg) {
+  SIM_API_CALL();
   if (!handle || !table || !msg) return 0;
   if (msg->message != WM_CHAR && msg->message != WM_SYSCHAR) return 0;
   const sim::Process* process = sim::CurrentProcess();

@@ -2,6 +2,7 @@
 #include "modules.h"
 
 #include "kernel32.h"
+#include "platform/sim/api_calls.h"
 #include "process.h"
 #include "state.h"
 
@@ -107,6 +108,7 @@ using sim::SetError;
 using sim::modules::ModuleCall;
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
+  SIM_API_CALL();
   std::string name = lpLibFileName ? lpLibFileName : "";
   auto& libraries = sim::Modules().libraries;
   auto found = libraries.find(sim::KeyOf(name));
@@ -121,6 +123,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+  SIM_API_CALL();
   sim::Library* library = sim::ByHandle(hModule);
   if (library == nullptr || library->references[sim::process::CallerPid()] == 0) {
     sim::Log(ModuleCall::kGetProcAddress, "", IS_INTRESOURCE(lpProcName) ? "" : lpProcName,
@@ -141,6 +144,7 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
+  SIM_API_CALL();
   sim::Library* library = sim::ByHandle(hLibModule);
   int pid = sim::process::CallerPid();
   if (library == nullptr || library->references[pid] == 0) {
@@ -155,6 +159,7 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+  SIM_API_CALL();
   if (lpModuleName == nullptr) return sim::process::ProgramModule();
   auto& libraries = sim::Modules().libraries;
   auto found = libraries.find(sim::KeyOf(lpModuleName));

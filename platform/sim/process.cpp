@@ -6,6 +6,7 @@
 
 #include "kernel32.h"
 #include "modules.h"
+#include "platform/sim/api_calls.h"
 #include "state.h"
 
 namespace sim {
@@ -117,6 +118,7 @@ using sim::D;
 using sim::SetError;
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
+  SIM_API_CALL();
   if (lpVersionInformation == nullptr) {
     SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -136,6 +138,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
 }
 
 LPSTR WINAPI GetCommandLineA(void) {
+  SIM_API_CALL();
   sim::Process* caller = sim::CurrentProcess();
   if (caller == nullptr) {
     static char empty[1] = "";
@@ -160,18 +163,21 @@ bool ModulePath(HMODULE module, std::string* path) {
 }  // namespace
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
+  SIM_API_CALL();
   std::string path;
   if (!ModulePath(hModule, &path)) return 0;
   return sim::CopyModuleName(path, lpFilename, nSize);
 }
 
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
+  SIM_API_CALL();
   std::string path;
   if (!ModulePath(hModule, &path)) return 0;
   return sim::CopyModuleName(sim::process::Widen(path), lpFilename, nSize);
 }
 
 UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
+  SIM_API_CALL();
   sim::Process* caller = sim::CurrentProcess();
   sim::process::ProgramStart start{D().now,
                                    sim::process::CallerPid(),
@@ -191,6 +197,7 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
 }
 
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
+  SIM_API_CALL();
   ++sim::Facts().clockReads[sim::process::CallerPid()].frequency;
   LONGLONG frequency = sim::Facts().frequency;
   if (lpFrequency) lpFrequency->QuadPart = frequency;
@@ -198,6 +205,7 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
 }
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
+  SIM_API_CALL();
   ++sim::Facts().clockReads[sim::process::CallerPid()].counter;
   LONGLONG frequency = sim::Facts().frequency;
   if (lpPerformanceCount == nullptr) {
@@ -215,6 +223,7 @@ BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
 }
 
 DWORD WINAPI GetTickCount(void) {
+  SIM_API_CALL();
   ++sim::Facts().clockReads[sim::process::CallerPid()].ticks;
   return static_cast<DWORD>(static_cast<uint64_t>(D().now / sim::kMillisecond));
 }

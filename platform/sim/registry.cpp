@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "advapi32.h"
+#include "platform/sim/api_calls.h"
 #include "process.h"
 #include "state.h"
 
@@ -210,15 +211,18 @@ bool AllClosedOnce() {
 using sim::registry::Call;
 
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+  SIM_API_CALL();
   return sim::OpenOrCreate(Call::kOpen, hKey, lpSubKey, phkResult);
 }
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+  SIM_API_CALL();
   return sim::OpenOrCreate(Call::kCreate, hKey, lpSubKey, phkResult);
 }
 
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                              LPDWORD lpcbData) {
+  SIM_API_CALL();
   std::string name = lpValueName ? lpValueName : "";
   sim::Key* key = sim::Resolve(hKey);
   Call call = sim::Make(Call::kQuery, key ? key->path : std::string(), hKey, ERROR_SUCCESS);
@@ -255,6 +259,7 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
                            DWORD cbData) {
+  SIM_API_CALL();
   (void)Reserved;
   std::string name = lpValueName ? lpValueName : "";
   sim::Key* key = sim::Resolve(hKey);
@@ -277,6 +282,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD 
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
+  SIM_API_CALL();
   if (hKey == HKEY_LOCAL_MACHINE) return sim::Log(sim::Make(Call::kClose, "", hKey, ERROR_SUCCESS));
   sim::RegistryArea& area = sim::Registry();
   auto found = area.handles.find(hKey);

@@ -1,6 +1,7 @@
 // Resources of a program, looked up in the ResourceTable of its image.
 #include <cstring>
 
+#include "platform/sim/api_calls.h"
 #include "state.h"
 
 namespace sim {
@@ -24,6 +25,7 @@ constexpr DWORD kResourceNotFound = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND
 }  // namespace sim
 
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
+  SIM_API_CALL();
   const sim::Process* process = sim::Owner(instance);
   if (!buffer || size <= 0) return 0;
   buffer[0] = 0;
@@ -40,6 +42,7 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size) {
 }
 
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
+  SIM_API_CALL();
   if (!IS_INTRESOURCE(name)) return nullptr;
   const UINT id = LOWORD(name);
   if (!instance) return sim::ResourceHandle<HICON>(0, 1, id);  // a system icon
@@ -54,12 +57,14 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  SIM_API_CALL();
   if (!instance && IS_INTRESOURCE(name)) return sim::ResourceHandle<HCURSOR>(0, 2, LOWORD(name));
   sim::SetError(sim::kResourceNotFound);
   return nullptr;
 }
 
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE instance, LPCSTR name) {
+  SIM_API_CALL();
   const sim::Process* process = sim::Owner(instance);
   if (process && process->image.resources && IS_INTRESOURCE(name) &&
       process->image.resources->acceleratorTableId == LOWORD(name) &&

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "platform/sim/api_calls.h"
 #include "process.h"
 #include "state.h"
 
@@ -179,6 +180,7 @@ using sim::Finish;
 using sim::ScHandle;
 
 SC_HANDLE WINAPI OpenSCManagerA(LPCSTR lpMachineName, LPCSTR lpDatabaseName, DWORD dwDesiredAccess) {
+  SIM_API_CALL();
   sim::ReleaseEnded();
   sim::services::Call call = sim::Begin("OpenSCManagerA", nullptr, "");
   call.machineNull = lpMachineName == nullptr;
@@ -190,6 +192,7 @@ SC_HANDLE WINAPI OpenSCManagerA(LPCSTR lpMachineName, LPCSTR lpDatabaseName, DWO
 }
 
 SC_HANDLE WINAPI OpenServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, DWORD dwDesiredAccess) {
+  SIM_API_CALL();
   sim::ReleaseEnded();
   std::string name = lpServiceName ? lpServiceName : "";
   sim::services::Call call = sim::Begin("OpenServiceA", nullptr, name);
@@ -207,6 +210,7 @@ SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCS
                                 DWORD dwErrorControl, LPCSTR lpBinaryPathName, LPCSTR lpLoadOrderGroup,
                                 LPDWORD lpdwTagId, LPCSTR lpDependencies, LPCSTR lpServiceStartName,
                                 LPCSTR lpPassword) {
+  SIM_API_CALL();
   sim::ReleaseEnded();
   std::string name = lpServiceName ? lpServiceName : "";
   sim::services::Call call = sim::Begin("CreateServiceA", nullptr, name);
@@ -241,6 +245,7 @@ SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCS
 }
 
 BOOL WINAPI StartServiceA(SC_HANDLE hService, DWORD dwNumServiceArgs, LPCSTR* lpServiceArgVectors) {
+  SIM_API_CALL();
   (void)lpServiceArgVectors;
   sim::ReleaseEnded();
   ScHandle* record = sim::Lookup(hService, false);
@@ -256,6 +261,7 @@ BOOL WINAPI StartServiceA(SC_HANDLE hService, DWORD dwNumServiceArgs, LPCSTR* lp
 }
 
 BOOL WINAPI ControlService(SC_HANDLE hService, DWORD dwControl, LPSERVICE_STATUS lpServiceStatus) {
+  SIM_API_CALL();
   sim::ReleaseEnded();
   ScHandle* record = sim::Lookup(hService, false);
   sim::services::Call call = sim::Begin("ControlService", hService, sim::NameOf(record));
@@ -281,6 +287,7 @@ BOOL WINAPI ControlService(SC_HANDLE hService, DWORD dwControl, LPSERVICE_STATUS
 }
 
 BOOL WINAPI DeleteService(SC_HANDLE hService) {
+  SIM_API_CALL();
   sim::ReleaseEnded();
   ScHandle* record = sim::Lookup(hService, false);
   sim::services::Call call = sim::Begin("DeleteService", hService, sim::NameOf(record));
@@ -292,6 +299,7 @@ BOOL WINAPI DeleteService(SC_HANDLE hService) {
 }
 
 BOOL WINAPI CloseServiceHandle(SC_HANDLE hSCObject) {
+  SIM_API_CALL();
   sim::ReleaseEnded();
   sim::ServicesArea& area = sim::Area();
   auto found = area.handles.find(hSCObject);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sim/api_calls.h"
 #include "state.h"
 
 namespace sim {
@@ -97,6 +98,7 @@ LRESULT CallWindowProcedure(Window& window, UINT message, WPARAM wParam, LPARAM 
     return 0;
   }
   if (!window.proc) return 0;
+  ProgramCallback program;
   return window.proc(window.handle, message, wParam, lParam);
 }
 
@@ -140,6 +142,7 @@ using sim::FindWindowRecord;
 using sim::Window;
 
 ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* record) {
+  SIM_API_CALL();
   sim::Process* process = sim::CurrentProcess();
   if (!process || !record || record->cbSize != sizeof(WNDCLASSEXA) || !record->lpszClassName ||
       !record->lpfnWndProc) {
@@ -164,6 +167,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* record) {
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE, LPVOID) {
+  SIM_API_CALL();
   sim::Desktop::State& s = D();
   sim::Process* process = sim::CurrentProcess();
   if (s.failWindowCreations > 0) {
@@ -206,6 +210,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 }
 
 BOOL WINAPI DestroyWindow(HWND handle) {
+  SIM_API_CALL();
   Window* window = FindWindowRecord(handle);
   if (!window || window->destroying) {
     sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -234,6 +239,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
 }
 
 BOOL WINAPI ShowWindow(HWND handle, int command) {
+  SIM_API_CALL();
   Window* window = FindWindowRecord(handle);
   if (!window) {
     sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -255,6 +261,7 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
 }
 
 BOOL WINAPI UpdateWindow(HWND handle) {
+  SIM_API_CALL();
   Window* window = FindWindowRecord(handle);
   if (!window) {
     sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
@@ -264,14 +271,19 @@ BOOL WINAPI UpdateWindow(HWND handle) {
   return TRUE;
 }
 
-BOOL WINAPI IsWindow(HWND handle) { return FindWindowRecord(handle) != nullptr; }
+BOOL WINAPI IsWindow(HWND handle) {
+  SIM_API_CALL();
+  return FindWindowRecord(handle) != nullptr;
+}
 
 BOOL WINAPI IsWindowVisible(HWND handle) {
+  SIM_API_CALL();
   const Window* window = FindWindowRecord(handle);
   return window && window->visible;
 }
 
 int WINAPI GetWindowTextA(HWND handle, LPSTR buffer, int size) {
+  SIM_API_CALL();
   const Window* window = FindWindowRecord(handle);
   if (!window || !buffer || size <= 0) return 0;
   const int n = std::min<int>(static_cast<int>(window->title.size()), size - 1);
@@ -281,6 +293,7 @@ int WINAPI GetWindowTextA(HWND handle, LPSTR buffer, int size) {
 }
 
 LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM lParam) {
+  SIM_API_CALL();
   Window* window = FindWindowRecord(handle);
   if (!window) return 0;
   switch (message) {
@@ -304,6 +317,7 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM lParam) 
 }
 
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
+  SIM_API_CALL();
   sim::Desktop::State& s = D();
   for (HWND handle : s.zOrder) {
     const Window& window = *s.windows[handle];
@@ -317,6 +331,7 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title) {
 }
 
 BOOL WINAPI SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  SIM_API_CALL();
   sim::Desktop::State& s = D();
   Window* window = FindWindowRecord(handle);
   if (!window) {
@@ -344,6 +359,7 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int cx, in
 }
 
 HWND WINAPI SetActiveWindow(HWND handle) {
+  SIM_API_CALL();
   sim::Thread* thread = sim::CurrentThread();
   Window* window = FindWindowRecord(handle);
   if (!thread || !window || window->thread != thread) {
@@ -363,6 +379,7 @@ HWND WINAPI SetActiveWindow(HWND handle) {
 }
 
 HWND WINAPI SetFocus(HWND handle) {
+  SIM_API_CALL();
   sim::Thread* thread = sim::CurrentThread();
   Window* window = FindWindowRecord(handle);
   if (!thread || (handle && (!window || window->thread != thread))) {
