@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "in_program.h"
 #include "platform/sim/kelvane_driver.h"
 #include "platform/win32.h"
+#include "tests/support/in_program.h"
 
 namespace {
 

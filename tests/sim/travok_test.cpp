@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "in_program.h"
 #include "platform/win32.h"
+#include "tests/support/in_program.h"
 
 namespace {
 

@@ -9,9 +9,10 @@
 
 #include "platform/sim/desktop.h"
 #include "platform/sim/files.h"
-#include "tests/strlib/program_runner.h"
 #include "tests/strlib/string_test_support.h"
+#include "tests/support/in_program.h"
 
+using simtest::RunInProgram;
 using strlib::DirectoryPart;
 using strlib::EnterProgramDirectory;
 using strlib::FindProgramFile;
@@ -23,7 +24,6 @@ using strlib::SWString;
 using strlib_test::A;
 using strlib_test::BlockCounter;
 using strlib_test::P;
-using strlib_test::RunInProgram;
 using strlib_test::W;
 
 namespace {

@@ -7,11 +7,11 @@
 #include "platform/sim/desktop.h"
 #include "platform/sim/files.h"
 #include "platform/win32.h"
-#include "tests/strlib/program_runner.h"
 #include "tests/strlib/string_test_support.h"
+#include "tests/support/in_program.h"
 
+using simtest::RunInProgram;
 using strlib_test::P;
-using strlib_test::RunInProgram;
 using strlib_test::W;
 
 namespace {

@@ -7,14 +7,14 @@
 #include "platform/sim/desktop.h"
 #include "platform/sim/files.h"
 #include "strlib/swstring.h"
-#include "tests/strlib/program_runner.h"
 #include "tests/strlib/string_test_support.h"
+#include "tests/support/in_program.h"
 
+using simtest::RunInProgram;
 using strlib::SWString;
 using strlib_test::A;
 using strlib_test::BlockCounter;
 using strlib_test::P;
-using strlib_test::RunInProgram;
 using strlib_test::W;
 
 namespace {
