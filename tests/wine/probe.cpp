@@ -9,6 +9,8 @@
 //   probe state HWND                       print "visible=0|1 topmost=0|1"
 //   probe rect HWND                        print the window's screen rectangle "X Y WIDTH HEIGHT"
 //   probe post HWND MSG [WPARAM [LPARAM]]  PostMessageA
+//   probe post-tick HWND MSG [WPARAM [LPARAM]]
+//                                          the same, then print GetTickCount (ms)
 //   probe send HWND MSG [WPARAM [LPARAM]]  SendMessageTimeoutA, print the result
 //   probe answer HWND [BUTTON_ID]          answer a message box (WM_COMMAND IDOK)
 //   probe listbox HWND                     print count, selection and items of a list box
@@ -18,6 +20,10 @@
 //   probe boxstyle HWND                    print "buttons=N icon=0|1" of a message box
 //   probe exec COMMAND_LINE                start a program with exactly this command
 //                                          line, wait for it and end with its exit code
+//   probe launch CLASS TITLE COMMAND_LINE [MS]
+//                                          start a program, print its start-up times as
+//                                          "hwnd=HWND window=MS loop=MS" (see Launch),
+//                                          then wait for it and end with its exit code
 //
 // CLASS or TITLE "*" matches any. A message box is class "#32770": its text is
 // the caption and its child 0xFFFF holds the message. MSG is a number or one
@@ -42,7 +48,9 @@ const DWORD kPollMs = 20;
 int Usage() {
   std::fprintf(
       stderr,
-      "usage: probe find|wait|wait-gone|text|state|post|send|answer|listbox|box|boxstyle|exec|rect ARGS"
+      "usage: probe "
+      "find|wait|wait-gone|text|state|post|post-tick|send|answer|listbox|box|boxstyle|exec|launch|rect"
+      " ARGS"
       " (see the comment at the top of probe.cpp)\n");
   return kUsage;
 }
@@ -156,7 +164,7 @@ int Rect(int argc, char** argv) {
   return kFound;
 }
 
-int PostOrSend(int argc, char** argv, bool send) {
+int PostOrSend(int argc, char** argv, bool send, bool printTick = false) {
   HWND window;
   UINT message;
   unsigned long long wParam = 0, lParam = 0;
@@ -164,9 +172,11 @@ int PostOrSend(int argc, char** argv, bool send) {
   if ((argc > 4 && !ParseNumber(argv[4], &wParam)) || (argc > 5 && !ParseNumber(argv[5], &lParam)))
     return Usage();
   if (!send) {
-    return PostMessageA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam))
-               ? kFound
-               : kNotFound;
+    if (!PostMessageA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)))
+      return kNotFound;
+    // The tick on the clock the stand-ins and fixtures log with.
+    if (printTick) std::printf("%lu\n", GetTickCount());
+    return kFound;
   }
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam),
@@ -305,18 +315,70 @@ int Exec(int argc, char** argv) {
   return static_cast<int>(exitCode);
 }
 
+double MillisecondsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
+}
+
+// Start-up of a program, timed on the performance counter from just before
+// CreateProcessA: "window" when a window of CLASS and TITLE exists (looked for
+// every millisecond), "loop" when that window's thread first takes a sent
+// WM_NULL, which it does only once it asks for messages, in its message loop.
+int Launch(int argc, char** argv) {
+  if (argc < 5) return Usage();
+  const char* className = AnyOrName(argv[2]);
+  const char* title = AnyOrName(argv[3]);
+  std::string commandLine = argv[4];
+  const DWORD timeoutMs = TimeoutArg(argc, argv, 5);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  LARGE_INTEGER start;
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::fprintf(stderr, "probe: cannot start %s (error %lu)\n", argv[4], GetLastError());
+    return kUsage;
+  }
+  HWND window = nullptr;
+  while (!(window = FindWindowA(className, title)) && MillisecondsSince(start) < timeoutMs) Sleep(1);
+  const double windowMs = MillisecondsSince(start);
+  DWORD_PTR ignored = 0;
+  if (!window || !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored)) {
+    std::fprintf(stderr, "probe: %s: no window, or it took no message within %lu ms\n", argv[4], timeoutMs);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return kNotFound;
+  }
+  const double loopMs = MillisecondsSince(start);
+  std::printf("hwnd=0x%llx window=%.0f loop=%.0f\n",
+              static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)), windowMs, loopMs);
+  std::fflush(stdout);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = kUsage;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(exitCode);
+}
+
 int FindNow(int argc, char** argv) { return Find(argc, argv, false); }
 int FindWaiting(int argc, char** argv) { return Find(argc, argv, true); }
 int Post(int argc, char** argv) { return PostOrSend(argc, argv, false); }
+int PostTick(int argc, char** argv) { return PostOrSend(argc, argv, false, true); }
 int Send(int argc, char** argv) { return PostOrSend(argc, argv, true); }
 
 const struct {
   const char* name;
   int (*run)(int argc, char** argv);
-} kVerbs[] = {{"find", FindNow},    {"wait", FindWaiting}, {"wait-gone", WaitGone}, {"text", Text},
-              {"state", State},     {"post", Post},        {"send", Send},          {"answer", Answer},
-              {"listbox", ListBox}, {"box", Box},          {"boxstyle", BoxStyle},  {"exec", Exec},
-              {"rect", Rect}};
+} kVerbs[] = {{"find", FindNow}, {"wait", FindWaiting},   {"wait-gone", WaitGone},
+              {"text", Text},    {"state", State},        {"post", Post},
+              {"send", Send},    {"answer", Answer},      {"listbox", ListBox},
+              {"box", Box},      {"boxstyle", BoxStyle},  {"exec", Exec},
+              {"rect", Rect},    {"post-tick", PostTick}, {"launch", Launch}};
 
 }  // namespace
 
