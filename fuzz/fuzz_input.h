@@ -1,11 +1,27 @@
-// Reads a fuzzer's bytes as a stream of small choices.
+// Reads a fuzzer's bytes as a stream of small choices, and the checks the
+// fuzzers share.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "platform/win32.h"
+
 namespace fuzz {
+
+// Stops the run with the broken invariant named, so libFuzzer keeps the input.
+inline void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "check failed: %s\n", what);
+    std::abort();
+  }
+}
+
+// A 16-bit text as the Win32 calls take it.
+inline const WCHAR* P(const std::u16string& text) { return reinterpret_cast<const WCHAR*>(text.c_str()); }
 
 class Input {
  public:

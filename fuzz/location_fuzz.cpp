@@ -16,14 +16,8 @@ using strlib::SWString;
 
 namespace {
 
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "check failed: %s\n", what);
-    std::abort();
-  }
-}
-
-const WCHAR* P(const std::u16string& text) { return reinterpret_cast<const WCHAR*>(text.c_str()); }
+using fuzz::Check;
+using fuzz::P;
 std::u16string U(const SWString& text) { return reinterpret_cast<const char16_t*>(text.Chars()); }
 
 bool StartsWith(const std::u16string& text, const char16_t* prefix) {

@@ -15,14 +15,8 @@ using strlib::SWString;
 
 namespace {
 
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "check failed: %s\n", what);
-    std::abort();
-  }
-}
-
-const WCHAR* P(const std::u16string& text) { return reinterpret_cast<const WCHAR*>(text.c_str()); }
+using fuzz::Check;
+using fuzz::P;
 
 template <class Char>
 void CheckBlock(const SStringRep* rep, const Char* chars) {

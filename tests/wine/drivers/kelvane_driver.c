@@ -10,11 +10,10 @@
    OpenHandlesAtUnload. */
 #include <ddk/wdm.h>
 
+#include "named_device.h"
 #include "test_driver_codes.h"
 
-static PDEVICE_OBJECT device;
-static UNICODE_STRING deviceName;
-static UNICODE_STRING linkName;
+static NamedDevice named;
 static FAST_MUTEX mutex;
 
 static const WCHAR parentKeyPath[] = L"\\Registry\\Machine\\Software\\WineTests";
@@ -110,27 +109,16 @@ static void Unload(PDRIVER_OBJECT driver) {
   (void)driver;
   WriteCount(L"OpenHandlesAtUnload", ReadCount(L"OpenHandles"));
   Increment(L"Unloads");
-  IoDeleteSymbolicLink(&linkName);
-  IoDeleteDevice(device);
+  DeleteNamedDevice(&named);
 }
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   NTSTATUS status;
   (void)registryPath;
   ExInitializeFastMutex(&mutex);
-  RtlInitUnicodeString(&deviceName, L"\\Device\\KELVANE");
-  RtlInitUnicodeString(&linkName, L"\\DosDevices\\KELVANE");
-  status = IoCreateDevice(driver, 0, &deviceName, FILE_DEVICE_UNKNOWN, 0, FALSE, &device);
+  status = CreateNamedDevice(driver, &named, L"\\Device\\KELVANE", L"\\DosDevices\\KELVANE", DispatchCreate,
+                             DispatchClose, DispatchControl, Unload);
   if (!NT_SUCCESS(status)) return status;
-  status = IoCreateSymbolicLink(&linkName, &deviceName);
-  if (!NT_SUCCESS(status)) {
-    IoDeleteDevice(device);
-    return status;
-  }
-  driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
-  driver->MajorFunction[IRP_MJ_CLOSE] = DispatchClose;
-  driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
-  driver->DriverUnload = Unload;
   WriteCount(L"OpenHandles", 0);
   Increment(L"Loads");
   return STATUS_SUCCESS;

@@ -9,6 +9,7 @@
    codes queue key events, hold back reads and hand out what the driver saw. */
 #include <ddk/wdm.h>
 
+#include "named_device.h"
 #include "test_driver_codes.h"
 
 #define QUEUE_SIZE 64
@@ -19,9 +20,7 @@ static ULONG queueHead;
 static ULONG queueCount;
 static ULONG readsToHold;
 static TravokStats stats;
-static PDEVICE_OBJECT device;
-static UNICODE_STRING deviceName;
-static UNICODE_STRING linkName;
+static NamedDevice named;
 
 static void QueueKey(USHORT key) {
   if (!stats.reporting || queueCount == QUEUE_SIZE || key == 0) {
@@ -144,26 +143,12 @@ static NTSTATUS DispatchControl(PDEVICE_OBJECT object, PIRP irp) {
 
 static void Unload(PDRIVER_OBJECT driver) {
   (void)driver;
-  IoDeleteSymbolicLink(&linkName);
-  IoDeleteDevice(device);
+  DeleteNamedDevice(&named);
 }
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
-  NTSTATUS status;
   (void)registryPath;
   KeInitializeSpinLock(&lock);
-  RtlInitUnicodeString(&deviceName, L"\\Device\\TRAVOK");
-  RtlInitUnicodeString(&linkName, L"\\DosDevices\\TRAVOK");
-  status = IoCreateDevice(driver, 0, &deviceName, FILE_DEVICE_UNKNOWN, 0, FALSE, &device);
-  if (!NT_SUCCESS(status)) return status;
-  status = IoCreateSymbolicLink(&linkName, &deviceName);
-  if (!NT_SUCCESS(status)) {
-    IoDeleteDevice(device);
-    return status;
-  }
-  driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
-  driver->MajorFunction[IRP_MJ_CLOSE] = DispatchClose;
-  driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
-  driver->DriverUnload = Unload;
-  return STATUS_SUCCESS;
+  return CreateNamedDevice(driver, &named, L"\\Device\\TRAVOK", L"\\DosDevices\\TRAVOK", DispatchCreate,
+                           DispatchClose, DispatchControl, Unload);
 }
