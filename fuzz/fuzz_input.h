@@ -20,6 +20,18 @@ inline void Check(bool condition, const char* what) {
   }
 }
 
+// What AppendPath must give: the two sides joined by exactly one backslash
+// when each has at most one at the seam.
+inline std::u16string AppendPathModel(std::u16string target, std::u16string text) {
+  char16_t last = target.empty() ? 0 : target.back();
+  if (last == '\\') {
+    if (!text.empty() && text[0] == '\\') text.erase(0, 1);
+  } else if (text.empty() || text[0] != '\\') {
+    target += u'\\';
+  }
+  return target + text;
+}
+
 // A 16-bit text as the Win32 calls take it.
 inline const WCHAR* P(const std::u16string& text) { return reinterpret_cast<const WCHAR*>(text.c_str()); }
 

@@ -16,6 +16,7 @@ using strlib::SWString;
 
 namespace {
 
+using fuzz::AppendPathModel;
 using fuzz::Check;
 using fuzz::P;
 std::u16string U(const SWString& text) { return reinterpret_cast<const char16_t*>(text.Chars()); }
@@ -36,16 +37,6 @@ bool PlainAbsoluteModel(const std::u16string& path) {
     if (end == std::u16string::npos) return true;
     start = end + 1;
   }
-}
-
-std::u16string AppendPathModel(std::u16string target, std::u16string text) {
-  char16_t last = target.empty() ? 0 : target.back();
-  if (last == '\\') {
-    if (!text.empty() && text[0] == '\\') text.erase(0, 1);
-  } else if (text.empty() || text[0] != '\\') {
-    target += u'\\';
-  }
-  return target + text;
 }
 
 std::u16string ResolveModel(std::u16string path, std::u16string rest) {

@@ -15,6 +15,7 @@ using strlib::SWString;
 
 namespace {
 
+using fuzz::AppendPathModel;
 using fuzz::Check;
 using fuzz::P;
 
@@ -59,16 +60,6 @@ std::string ToOem(const std::u16string& text) {
     }
   }
   return out;
-}
-
-std::u16string AppendPathModel(std::u16string target, std::u16string text) {
-  char16_t last = target.empty() ? 0 : target.back();
-  if (last == '\\') {
-    if (!text.empty() && text[0] == '\\') text.erase(0, 1);
-  } else if (text.empty() || text[0] != '\\') {
-    target += u'\\';
-  }
-  return target + text;
 }
 
 constexpr int kWide = 4;
