@@ -123,25 +123,28 @@ wt_is_9x() {
   return 1
 }
 
-# wt_setup_programs CALLS: one registry import that gives plimset.exe and
-# kelvane.exe the Windows version WT_VERSION and has Wine trace the program
-# calls named in CALLS (";" between names; empty: no trace) of every program
-# started by wt_spawn or wt_start. HKEY_CURRENT_USER is the same for 32-bit
-# and 64-bit programs.
+# wt_setup_programs CALLS [EXE...]: one registry import that gives
+# plimset.exe, kelvane.exe and the other programs named the Windows version
+# WT_VERSION and has Wine trace the program calls named in CALLS (";"
+# between names; empty: no trace) of every program started by wt_spawn or
+# wt_start. HKEY_CURRENT_USER is the same for 32-bit and 64-bit programs.
 wt_setup_programs() {
+  calls=$1
+  shift
+  mkdir -p "$(wt_log_dir)"
   reg_file="$(wt_log_dir)/programs.reg"
   {
     printf 'REGEDIT4\r\n\r\n'
-    for program in plimset.exe kelvane.exe; do
+    for program in plimset.exe kelvane.exe "$@"; do
       printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
         "$program" "$WT_VERSION"
     done
-    if [ -n "$1" ]; then
-      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Debug]\r\n"RelayInclude"="%s"\r\n\r\n' "$1"
+    if [ -n "$calls" ]; then
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Debug]\r\n"RelayInclude"="%s"\r\n\r\n' "$calls"
     fi
   } >"$reg_file"
   wine reg import 'C:\wine-test\programs.reg' >/dev/null 2>&1 || wt_fail "could not set up the programs"
-  [ -z "$1" ] || WT_SPAWN_DEBUG=+relay
+  [ -z "$calls" ] || WT_SPAWN_DEBUG=+relay
 }
 
 # wt_calls LABEL FUNCTION: the traced calls of FUNCTION made by the program
