@@ -88,6 +88,9 @@ void SwitcherApp::ShowPopup() {
 }
 
 int SwitcherApp::AdvancePopup() {
+  // The error box of a failed binding runs a message loop of its own, which
+  // hands this message here too: without the library the key does nothing.
+  if (!PowerProfile().IsBound()) return 0;
   if (!popupWindow) {
     ShowPopup();  // the first press only opens, with the active scheme selected
   } else if (listBox) {
