@@ -93,7 +93,6 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   }
 
   MSG msg;
-  msg.wParam = 0;
   // GetMessageA returns -1 on an error; ending there beats spinning on it.
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
@@ -101,7 +100,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     RunQuietPeriod(app);
   }
   app.Teardown();
-  return static_cast<int>(msg.wParam);
+  // Every end is an orderly one: neither a failed GetMessageA nor a quit
+  // code that another program posted becomes the exit code.
+  return 0;
 }
 
 }  // namespace kelvane

@@ -219,15 +219,18 @@ TEST_F(QuietPeriodTest, ClosingThePopupByTheSystemAppliesNothing) {
   EXPECT_TRUE(desktop.IsRunning(pid));
 }
 
+// Mended: a quit that another program posts with a non-zero code used to
+// become the exit code. Every end is 0.
 TEST_F(QuietPeriodTest, EndingTheProgramWhileThePopupIsOpenAppliesNothing) {
-  for (UINT message : {static_cast<UINT>(WM_CLOSE), static_cast<UINT>(WM_COMMAND)}) {
+  const std::pair<UINT, WPARAM> ends[] = {{WM_CLOSE, 0}, {WM_COMMAND, 105}, {WM_QUIT, 7}};
+  for (const auto& end : ends) {
     StartAndSettle();
     PressAndRun();
     ASSERT_NE(Popup(), nullptr);
-    desktop.Post(MainWindow(), message, message == WM_COMMAND ? 105 : 0);
+    desktop.Post(MainWindow(), end.first, end.second);
     desktop.RunFor(Ms(3000));
-    EXPECT_EQ(desktop.ExitCode(pid), 0) << message;
-    EXPECT_FALSE(sim::services::Exists("KELVANE")) << "teardown ran";
+    EXPECT_EQ(desktop.ExitCode(pid), 0) << end.first;
+    EXPECT_FALSE(sim::services::Exists("KELVANE")) << end.first << ": teardown ran";
   }
   EXPECT_TRUE(power.Activations().empty());
 }
