@@ -111,7 +111,8 @@ void SwitcherApp::CommitPopup() {
   // Takes the list box with it; the popup's WM_DESTROY clears popupWindow.
   DestroyWindow(popupWindow);
   if (!chosen) return;
-  api.SetActiveScheme()(chosen->index, nullptr, nullptr);
+  // A refused activation leaves the old scheme active: nothing to tell.
+  if (!api.SetActiveScheme()(chosen->index, nullptr, nullptr)) return;
   if (device == INVALID_HANDLE_VALUE) return;
   if (IsPresentationScheme(chosen->name)) SendPresentationNotice();
 }

@@ -153,12 +153,16 @@ TEST_F(QuietPeriodTest, ASinglePressReactivatesTheActiveSchemeWithNullPolicies) 
   EXPECT_EQ(driver.Notices(), 0);
 }
 
-TEST_F(QuietPeriodTest, PresentationIsToldToTheDriverOnEveryCommit) {
+// Mended: a refused activation was told to the driver as well.
+TEST_F(QuietPeriodTest, PresentationIsToldToTheDriverOnEveryCommitThatActivatedIt) {
   power.SetActiveIndex(2);
   StartAndSettle();
   PressAndRun(Ms(3000));
   PressAndRun(Ms(3000));
-  EXPECT_EQ(ActivatedIndexes(), (std::vector<UINT>{2, 2}));
+  power.FailSetActive(true);
+  PressAndRun(Ms(3000));
+  EXPECT_EQ(ActivatedIndexes(), (std::vector<UINT>{2, 2, 2}));
+  EXPECT_FALSE(power.Activations()[2].ok);
   EXPECT_EQ(driver.Notices(), 2);
   const sim::DeviceCall notice = driver.ControlCalls().at(0);
   EXPECT_EQ(notice.code, 0x222400u);
