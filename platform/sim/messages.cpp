@@ -210,26 +210,6 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
   return value;
 }
 
-DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
-  SIM_API_CALL();
-  sim::Thread& thread = sim::CallingThread();
-  if (count != 0) {
-    sim::SetError(ERROR_INVALID_PARAMETER);
-    return WAIT_FAILED;
-  }
-  if (sim::HasInput(thread)) return WAIT_OBJECT_0;
-  if (milliseconds == 0) return WAIT_TIMEOUT;
-  const sim::Nanos deadline = milliseconds == INFINITE ? -1 : D().now + sim::Ms(milliseconds);
-  sim::WaitUntilRunnable(&thread, deadline, true);
-  return sim::HasInput(thread) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
-}
-
-void WINAPI Sleep(DWORD milliseconds) {
-  SIM_API_CALL();
-  sim::Thread& thread = sim::CallingThread();
-  sim::WaitUntilRunnable(&thread, D().now + sim::Ms(milliseconds), false);
-}
-
 UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
