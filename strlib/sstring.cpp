@@ -49,17 +49,11 @@ void SString::FormatList(const char* format, va_list arguments) {
   }
 
   // Then on the heap: room for 256 characters (capacity 257), doubling the
-  // room after every text that did not fit. The block given up first stays
-  // alive until the end, so arguments read from it stay valid.
-  SStringRep* given = nullptr;
+  // room after every text that did not fit. A block of the right capacity
+  // that this string owns alone is formatted into as it is, which is why no
+  // argument may point into this string.
   for (int32_t size = 256; result == platform::kFormatTooLong;) {
-    SStringRep* givenNow;
-    SStringRep* rep = ReserveKeepingOld(size, false, &givenNow);
-    if (size == 256) {
-      given = givenNow;
-    } else {
-      Release(givenNow);
-    }
+    SStringRep* rep = Reserve(size, false);
     char* chars = Buffer();
     chars[rep->capacity - 1] = 0;
     va_copy(attempt, arguments);
@@ -76,7 +70,6 @@ void SString::FormatList(const char* format, va_list arguments) {
   // A format that cannot be produced at all would otherwise double the
   // buffer for ever.
   if (result == platform::kFormatFailed) Empty();
-  Release(given);
 }
 
 }  // namespace strlib

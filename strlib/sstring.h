@@ -30,8 +30,9 @@ class SString : public CountedString<char> {
 
   // Replaces the content with the formatted text. Short results are formatted
   // on the stack; longer ones in blocks of 257, 513, 1025, ... units. A format
-  // the platform cannot produce leaves the string empty. The arguments must
-  // not point into this string.
+  // the platform cannot produce leaves the string empty. No argument may
+  // point into this string's own characters: its block may be rewritten or
+  // freed before the argument is read.
   void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void FormatList(const char* format, va_list arguments);
 

@@ -81,16 +81,6 @@ TEST(SStringFormat, AnEmptyResultAllocatesNothing) {
   EXPECT_EQ(counter.Allocated(), 0);
 }
 
-TEST(SStringFormat, ArgumentsFromTheStringItselfSurviveTheStackPath) {
-  SString text("name");
-  text.Format("%s error message", text.Chars());
-  EXPECT_STREQ(text.Chars(), "name error message");
-  SString longer;
-  longer.Format("%s", std::string(100, 'a').c_str());     // capacity 128, sole owner
-  longer.Format("%s%s", longer.Chars(), longer.Chars());  // 200: heap path, new block of 257
-  EXPECT_EQ(std::string(longer.Chars()), std::string(200, 'a'));
-}
-
 TEST(SStringFormat, AFormatThatCannotBeProducedLeavesTheStringEmpty) {
   // A wide argument without a narrow form makes the formatter fail outright;
   // that is not "too long", and doubling the buffer would never end.
