@@ -1,5 +1,5 @@
 // The current directory of each simulated program, and full path names
-// formed from it.
+// formed from it. The narrow calls take and give ANSI text.
 #include <cstring>
 
 #include "platform/sim/api_calls.h"
@@ -61,7 +61,7 @@ DWORD WINAPI GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
   SIM_API_CALL();
-  return CopyOut<CHAR>(sim::WideToOem(sim::CallerDirectory()), bufferLength, buffer);
+  return CopyOut<CHAR>(sim::WideToAnsi(sim::CallerDirectory()), bufferLength, buffer);
 }
 
 BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName) {
@@ -83,7 +83,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR pathName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  return EnterDirectory(sim::OemToWide(pathName));
+  return EnterDirectory(sim::AnsiToWide(pathName));
 }
 
 DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
@@ -93,11 +93,11 @@ DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer,
     return 0;
   }
   std::u16string full;
-  if (!sim::FullPathName(sim::OemToWide(fileName), sim::CallerDirectory(), &full)) {
+  if (!sim::FullPathName(sim::AnsiToWide(fileName), sim::CallerDirectory(), &full)) {
     sim::SetError(sim::kErrorInvalidName);
     return 0;
   }
-  std::string narrow = sim::WideToOem(full);
+  std::string narrow = sim::WideToAnsi(full);
   DWORD result = CopyOut<CHAR>(narrow, bufferLength, buffer);
   if (filePart && result == narrow.size()) {
     // The last name, or null when the path ends with a backslash.

@@ -233,5 +233,5 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return INVALID_FILE_ATTRIBUTES;
   }
-  return AttributesOfCallerPath(sim::OemToWide(fileName));
+  return AttributesOfCallerPath(sim::AnsiToWide(fileName));
 }

@@ -5,7 +5,8 @@
 //
 // Paths are UTF-8 and absolute ("C:\Tools\tool.exe"); '/' counts as '\', and
 // names compare without regard to case, as on Windows. The narrow calls read
-// and write their text in the desktop's OEM code page (437).
+// and write their text in the desktop's ANSI code page (1252), as Windows'
+// file calls do.
 #pragma once
 
 #include <string>

@@ -113,6 +113,39 @@ TEST(SimFiles, CurrentDirectoryReportsItsSizeAndChangesOnlyToExistingDirectories
   EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "d:\\DATA");
 }
 
+TEST(SimFiles, NarrowFileCallsReadAndWriteAnsiText) {
+  // "Ü" is 0xDC in the ANSI code page 1252 and 0x9A in the OEM code page 437.
+  sim::Desktop desktop;
+  sim::AddFile(desktop, "C:\\Programme\\Überall\\kelvane.exe");
+  const int pid = RunInProgram(desktop, InDirectory("C:\\"), [] {
+    EXPECT_EQ(GetFileAttributesA("C:\\Programme\\\xDC"
+                                 "berall"),
+              DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesA("C:\\Programme\\\x9A"
+                                 "berall"),
+              INVALID_FILE_ATTRIBUTES);
+    char text[64];
+    EXPECT_EQ(GetFullPathNameA("Programme\\\xDC"
+                               "berall\\kelvane.exe",
+                               sizeof(text), text, nullptr),
+              32u);
+    EXPECT_STREQ(text,
+                 "C:\\Programme\\\xDC"
+                 "berall\\kelvane.exe");
+    EXPECT_FALSE(
+        SetCurrentDirectoryA("C:\\Programme\\\x9A"
+                             "berall"));
+    EXPECT_TRUE(
+        SetCurrentDirectoryA("C:\\Programme\\\xDC"
+                             "berall"));
+    EXPECT_EQ(GetCurrentDirectoryA(sizeof(text), text), 20u);
+    EXPECT_STREQ(text,
+                 "C:\\Programme\\\xDC"
+                 "berall");
+  });
+  EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\Programme\\Überall");
+}
+
 TEST(SimFiles, FullPathNamesFoldDotsAgainstTheCurrentDirectory) {
   sim::Desktop desktop;
   sim::AddDirectory(desktop, "C:\\Work\\Sub");
@@ -172,24 +205,41 @@ TEST(SimEnvironment, VariablesAreFoundWithoutRegardToCase) {
   });
 }
 
-TEST(SimCodePage, EveryByteConvertsToWideAndBack) {
+TEST(SimCodePage, EveryByteConvertsToWideAndBackInBothCodePages) {
   char all[256];
   for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
-  WCHAR wide[256];
-  ASSERT_EQ(MultiByteToWideChar(CP_OEMCP, 0, all, 256, nullptr, 0), 256);
-  ASSERT_EQ(MultiByteToWideChar(CP_OEMCP, 0, all, 256, wide, 256), 256);
-  EXPECT_EQ(wide[0x41], 'A');
-  EXPECT_EQ(wide[0x82], 0x00E9);
-  EXPECT_EQ(wide[0xB0], 0x2591);
-  EXPECT_EQ(wide[0xFF], 0x00A0);
-  for (int i = 0; i < 256; ++i) {
-    for (int j = 0; j < i; ++j) ASSERT_NE(wide[i], wide[j]) << i << " and " << j << " share a character";
+  struct Row {
+    UINT codePage;
+    WCHAR at82, atB0, atDC, atFF;
+  };
+  const Row table[] = {
+      {CP_OEMCP, 0x00E9, 0x2591, 0x2584, 0x00A0},
+      {CP_ACP, 0x201A, 0x00B0, 0x00DC, 0x00FF},
+  };
+  for (const Row& row : table) {
+    WCHAR wide[256];
+    ASSERT_EQ(MultiByteToWideChar(row.codePage, 0, all, 256, nullptr, 0), 256);
+    ASSERT_EQ(MultiByteToWideChar(row.codePage, 0, all, 256, wide, 256), 256);
+    EXPECT_EQ(wide[0x41], 'A');
+    EXPECT_EQ(wide[0x82], row.at82) << row.codePage;
+    EXPECT_EQ(wide[0xB0], row.atB0) << row.codePage;
+    EXPECT_EQ(wide[0xDC], row.atDC) << row.codePage;
+    EXPECT_EQ(wide[0xFF], row.atFF) << row.codePage;
+    for (int i = 0; i < 256; ++i) {
+      for (int j = 0; j < i; ++j) ASSERT_NE(wide[i], wide[j]) << i << " and " << j << " share a character";
+    }
+    char back[256];
+    BOOL usedDefault = TRUE;
+    ASSERT_EQ(WideCharToMultiByte(row.codePage, 0, wide, 256, back, 256, nullptr, &usedDefault), 256);
+    EXPECT_FALSE(usedDefault);
+    EXPECT_EQ(std::string(back, 256), std::string(all, 256));
   }
-  char back[256];
-  BOOL usedDefault = TRUE;
-  ASSERT_EQ(WideCharToMultiByte(CP_OEMCP, 0, wide, 256, back, 256, nullptr, &usedDefault), 256);
-  EXPECT_FALSE(usedDefault);
-  EXPECT_EQ(std::string(back, 256), std::string(all, 256));
+  // The numbered forms of the two code pages are the same tables.
+  WCHAR one;
+  EXPECT_EQ(MultiByteToWideChar(1252, 0, "\x80", 1, &one, 1), 1);
+  EXPECT_EQ(one, 0x20AC);
+  EXPECT_EQ(MultiByteToWideChar(437, 0, "\x80", 1, &one, 1), 1);
+  EXPECT_EQ(one, 0x00C7);
 }
 
 TEST(SimCodePage, CountsBuffersAndUnmappableCharactersBehaveAsOnWindows) {
