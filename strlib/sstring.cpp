@@ -8,17 +8,21 @@
 
 namespace strlib {
 
-void SString::Assign(const SWString& text) { AssignWide(text.Chars(), text.Length()); }
+void SString::Assign(const SWString& text) { AssignWide(text.Chars(), text.Length(), CP_OEMCP); }
 
-void SString::Assign(const WCHAR* text) { AssignWide(text, TextLength(text)); }
+void SString::Assign(const WCHAR* text) { AssignWide(text, TextLength(text), CP_OEMCP); }
 
-void SString::AssignWide(const WCHAR* text, int32_t count) {
+void SString::AssignAnsi(const SWString& text) { AssignWide(text.Chars(), text.Length(), CP_ACP); }
+
+void SString::AssignAnsi(const WCHAR* text) { AssignWide(text, TextLength(text), CP_ACP); }
+
+void SString::AssignWide(const WCHAR* text, int32_t count, UINT codePage) {
   // An explicit count, never -1: the string writes its own terminator.
-  int32_t bytes = WideCharToMultiByte(CP_OEMCP, 0, text, count, nullptr, 0, nullptr, nullptr);
+  int32_t bytes = WideCharToMultiByte(codePage, 0, text, count, nullptr, 0, nullptr, nullptr);
   SStringRep* given;
   ReserveKeepingOld(bytes, false, &given);
   if (bytes > 0) {
-    int32_t converted = WideCharToMultiByte(CP_OEMCP, 0, text, count, Buffer(), bytes, nullptr, nullptr);
+    int32_t converted = WideCharToMultiByte(codePage, 0, text, count, Buffer(), bytes, nullptr, nullptr);
     SetLength(converted > 0 && converted <= bytes ? converted : 0);
   }
   Release(given);

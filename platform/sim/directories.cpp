@@ -6,6 +6,7 @@
 #include "platform/sim/file_system.h"
 #include "platform/sim/oem_text.h"
 #include "platform/sim/state.h"
+#include "platform/sim/wide_calls.h"
 #include "platform/win32.h"
 
 namespace {
@@ -52,10 +53,7 @@ BOOL EnterDirectory(const std::u16string& path) {
 
 DWORD WINAPI GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
   SIM_API_CALL();
-  if (!sim::WideFileCallsImplemented()) {
-    sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
-    return 0;
-  }
+  if (sim::RefuseWideCallOn9x()) return 0;
   return CopyOut<WCHAR>(sim::CallerDirectory(), bufferLength, buffer);
 }
 
@@ -66,10 +64,7 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
 
 BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName) {
   SIM_API_CALL();
-  if (!sim::WideFileCallsImplemented()) {
-    sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
-    return FALSE;
-  }
+  if (sim::RefuseWideCallOn9x()) return FALSE;
   if (!pathName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;

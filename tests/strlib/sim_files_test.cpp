@@ -1,5 +1,6 @@
 // The simulated desktop's file, directory, environment and code page calls
-// that the string and path library builds on.
+// that the string and path library builds on, and the W calls of Windows
+// 95/98/Me.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,22 +50,51 @@ TEST(SimFiles, AttributesTellFilesFromDirectoriesAndMissingFromMissingParents) {
   });
 }
 
-TEST(SimFiles, WithoutWideCallsTheWideFormsFailWith120AndTheNarrowFormsWork) {
+// Windows 95/98/Me implement a short list of W calls; the others the
+// programs make fail with ERROR_CALL_NOT_IMPLEMENTED there, and their narrow
+// forms work.
+TEST(SimFiles, OnWindows9xOnlyTheShortListOfWideCallsWorks) {
   sim::Desktop desktop;
   sim::AddFile(desktop, "C:\\Tools\\tool.exe");
-  sim::SetWideFileCallsImplemented(desktop, false);
-  const int pid = RunInProgram(desktop, InDirectory("C:\\Tools"), [] {
-    WCHAR buffer[64];
-    EXPECT_EQ(GetFileAttributesW(P(W("C:\\Tools\\tool.exe"))), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CALL_NOT_IMPLEMENTED));
-    EXPECT_EQ(GetCurrentDirectoryW(64, buffer), 0u);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CALL_NOT_IMPLEMENTED));
-    EXPECT_FALSE(SetCurrentDirectoryW(P(W("C:\\"))));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CALL_NOT_IMPLEMENTED));
-    EXPECT_EQ(GetFileAttributesA("C:\\Tools\\tool.exe"), DWORD(FILE_ATTRIBUTE_NORMAL));
-    EXPECT_TRUE(SetCurrentDirectoryA("C:\\"));
-  });
-  EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\");
+  sim::StartOptions options = InDirectory("C:\\Tools");
+  options.environment = {{"PATH", "C:\\bin"}};
+  options.commandLine = "tool -x";
+  for (const OSVERSIONINFOA& version :
+       {sim::Windows95(), sim::Windows98(), sim::WindowsMe(), sim::WindowsNT4(), sim::Windows2000()}) {
+    options.version = version;
+    const bool is9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    const int pid = RunInProgram(desktop, options, [is9x] {
+      WCHAR buffer[64];
+      auto missing = [](bool failed) { return failed && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED; };
+      EXPECT_EQ(missing(GetFileAttributesW(P(W("C:\\Tools\\tool.exe"))) == INVALID_FILE_ATTRIBUTES), is9x);
+      EXPECT_EQ(missing(GetCurrentDirectoryW(64, buffer) == 0), is9x);
+      EXPECT_EQ(missing(GetEnvironmentVariableW(P(W("PATH")), buffer, 64) == 0), is9x);
+      EXPECT_EQ(missing(GetModuleFileNameW(nullptr, buffer, 64) == 0), is9x);
+      HWND listBox = CreateWindowExA(0, "LISTBOX", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+      SetLastError(0);
+      SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(P(W("x"))));
+      EXPECT_EQ(missing(true), is9x);
+      EXPECT_EQ(SendMessageA(listBox, LB_GETCOUNT, 0, 0), is9x ? 0 : 1);
+      DestroyWindow(listBox);
+      EXPECT_EQ(missing(!SetCurrentDirectoryW(P(W("C:\\")))), is9x);
+
+      EXPECT_EQ(strlib_test::A(GetCommandLineW()), "tool -x");
+      SIZE size = {0, 0};
+      HDC dc = GetDC(nullptr);
+      EXPECT_TRUE(GetTextExtentPoint32W(dc, P(W("tool")), 4, &size));
+      EXPECT_GT(size.cx, 0);
+      ReleaseDC(nullptr, dc);
+      EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "tool", 4, buffer, 64), 4);
+      char narrow[64];
+      EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, buffer, 4, narrow, 64, nullptr, nullptr), 4);
+
+      EXPECT_EQ(GetFileAttributesA("C:\\Tools\\tool.exe"), DWORD(FILE_ATTRIBUTE_NORMAL));
+      EXPECT_EQ(GetEnvironmentVariableA("PATH", narrow, sizeof(narrow)), 6u);
+      EXPECT_STREQ(narrow, "C:\\bin");
+      EXPECT_TRUE(SetCurrentDirectoryA("C:\\"));
+    });
+    EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\");
+  }
 }
 
 TEST(SimFiles, CurrentDirectoryReportsItsSizeAndChangesOnlyToExistingDirectories) {
