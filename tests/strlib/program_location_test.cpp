@@ -207,7 +207,8 @@ TEST(EnterProgramDirectory, AProgramInADriveRootEntersTheRoot) {
 }
 
 // Windows 95/98/Me implement none of the wide file, directory and
-// environment calls: the narrow ones stand in.
+// environment calls: the narrow ones stand in, with ANSI text, so that a
+// folder such as "Überall" is found and entered there too.
 TEST(EnterProgramDirectory, OnWindows9xTheNarrowCallsFindAndEnterTheDirectory) {
   sim::Desktop desktop;
   sim::AddFile(desktop, "C:\\Tools\\tool.exe");
@@ -222,8 +223,11 @@ TEST(EnterProgramDirectory, OnWindows9xTheNarrowCallsFindAndEnterTheDirectory) {
   };
   const std::vector<Row> table = {
       {"tool", "C:\\Work", "C:\\Tools", "C:\\Tools"},
+      {"tool", "C:\\Work", "C:\\Programme\\Überall", "C:\\Programme\\Überall"},
       // Found in the current directory, not under the root.
-      {"tool", "C:\\Tools", "", "C:\\Tools"},
+      {"tool", "C:\\Programme\\Überall", "", "C:\\Programme\\Überall"},
+      // Absolute: not looked for, only entered.
+      {"\"C:\\Programme\\Überall\\tool.exe\"", "C:\\Work", "", "C:\\Programme\\Überall"},
   };
   for (const Row& row : table) {
     sim::StartOptions options = Options(row.currentDirectory, row.path);
