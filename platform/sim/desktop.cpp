@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/sim/api_calls.h"
+#include "platform/sim/oem_text.h"
 #include "state.h"
 
 namespace sim {
@@ -157,12 +158,6 @@ bool Step(Desktop::State& s, Nanos until, bool countTimers) {
   return true;
 }
 
-std::u16string WidenLatin1(const std::string& text) {
-  std::u16string wide;
-  for (char c : text) wide += static_cast<unsigned char>(c);
-  return wide;
-}
-
 }  // namespace
 
 Desktop::State& D() {
@@ -303,8 +298,11 @@ int Desktop::Start(const ProgramImage& image, const StartOptions& options) {
   process->name = image.name;
   process->image = image;
   process->options = options;
-  process->commandLine = options.commandLine.empty() ? "\"" + options.modulePath + "\"" : options.commandLine;
-  process->commandLineW = WidenLatin1(process->commandLine);
+  // The command line is UTF-8 on the test side; the program sees it as
+  // ANSI text (GetCommandLineA, the entry's argument) and as UTF-16.
+  process->commandLineW =
+      Utf8ToWide(options.commandLine.empty() ? "\"" + options.modulePath + "\"" : options.commandLine);
+  process->commandLine = WideToAnsi(process->commandLineW);
   process->currentDirectory = options.currentDirectory;
   process->running = true;
   process->thread = std::make_unique<Thread>();
@@ -312,7 +310,8 @@ int Desktop::Start(const ProgramImage& image, const StartOptions& options) {
   process->thread->process = process.get();
   Process* raw = process.get();
   s.processes.push_back(std::move(process));
-  Record(TraceEvent::kStarted, nullptr, 0, static_cast<WPARAM>(raw->pid), 0, raw->name, raw->commandLine);
+  Record(TraceEvent::kStarted, nullptr, 0, static_cast<WPARAM>(raw->pid), 0, raw->name,
+         WideToUtf8(raw->commandLineW));
   raw->thread->os = std::thread(ThreadMain, raw);
   return raw->pid;
 }

@@ -70,7 +70,7 @@ OSVERSIONINFOA Windows2000();
 // How a program is started. The defaults are an ordinary start on Windows 2000.
 struct StartOptions {
   std::string modulePath = "C:\\Notebook\\program.exe";
-  std::string commandLine;  // empty: the module path in double quotes
+  std::string commandLine;  // UTF-8; empty: the module path in double quotes
   std::string currentDirectory = "C:\\";
   OSVERSIONINFOA version = Windows2000();
   bool versionQueryFails = false;

@@ -8,6 +8,7 @@
 
 #include "platform/sim/api_calls.h"
 #include "state.h"
+#include "wide_calls.h"
 
 namespace sim {
 
@@ -144,6 +145,7 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   SIM_API_CALL();
+  if (sim::RefuseWideCallOn9x()) return 0;
   return sim::Send(handle, message, wParam, lParam, true);
 }
 

@@ -8,6 +8,7 @@
 #include "modules.h"
 #include "platform/sim/api_calls.h"
 #include "state.h"
+#include "wide_calls.h"
 
 namespace sim {
 namespace {
@@ -171,6 +172,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
 
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
   SIM_API_CALL();
+  if (sim::RefuseWideCallOn9x()) return 0;
   std::string path;
   if (!ModulePath(hModule, &path)) return 0;
   return sim::CopyModuleName(sim::process::Widen(path), lpFilename, nSize);
