@@ -89,6 +89,31 @@ TEST(Desktop, BoxesWaitForTheirAnswer) {
   EXPECT_EQ(desktop.Boxes()[0].closedAt, sim::Ms(1000));
 }
 
+UINT g_boxStyle = MB_OK;
+
+// Returns the box's answer times 100 plus the exit code of the quit that the
+// next GetMessageA finds.
+int BoxThenQuitProgram(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const int answer = MessageBoxA(nullptr, "Bye", "Quit", g_boxStyle);
+  MSG msg{};
+  if (GetMessageA(&msg, nullptr, 0, 0) != 0) return -1;
+  return answer * 100 + static_cast<int>(msg.wParam);
+}
+
+TEST(Desktop, AQuitEndsABoxWithItsDefaultButtonAndIsPostedAgain) {
+  const std::pair<UINT, int> cases[] = {{MB_OK, IDOK}, {MB_OKCANCEL | 0x100 /* MB_DEFBUTTON2 */, IDCANCEL}};
+  for (const auto& c : cases) {
+    g_boxStyle = c.first;
+    sim::Desktop desktop;
+    const int pid = desktop.Start(sim::ProgramImage{"box", BoxThenQuitProgram, nullptr, nullptr});
+    desktop.RunUntil(sim::Ms(100));
+    ASSERT_EQ(desktop.OpenBoxes().size(), 1u);
+    desktop.Post(desktop.OpenBoxes()[0].window, WM_QUIT, 7);
+    desktop.RunFor(sim::Ms(1));
+    EXPECT_EQ(desktop.ExitCode(pid), c.second * 100 + 7) << c.first;
+  }
+}
+
 TEST(Desktop, ActivationAndFocusCallsAreTracedInOrder) {
   sim::Desktop desktop;
   HWND first = nullptr, second = nullptr;
