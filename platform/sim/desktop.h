@@ -199,6 +199,8 @@ class Desktop {
 
   // --- failures a test can provoke ---
   void FailNextWindowCreations(int count);
+  // The program's next `count` GetMessageA calls return -1 (an error).
+  void FailNextGetMessage(int pid, int count = 1);
 
   struct State;
   State& state() { return *state_; }

@@ -104,6 +104,8 @@ void Desktop::Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (window) PostTo(*window, message, wParam, lParam);
 }
 
+void Desktop::FailNextGetMessage(int pid, int count) { ProcessOf(pid).thread->failGetMessage = count; }
+
 std::map<UINT_PTR, UINT> Desktop::TimersOf(HWND handle) const {
   std::map<UINT_PTR, UINT> timers;
   const Window* window = FindWindowRecord(handle);
@@ -150,6 +152,11 @@ LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
   SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
+  if (thread.failGetMessage > 0) {
+    --thread.failGetMessage;
+    sim::SetError(ERROR_INVALID_PARAMETER);
+    return -1;  // the message record is left as it was
+  }
   for (;;) {
     if (thread.unwinding) {
       *msg = MSG{nullptr, WM_QUIT, 0, 0, sim::NowMs(), {0, 0}};

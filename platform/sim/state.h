@@ -89,6 +89,7 @@ struct Thread {
   std::deque<MSG> posted;
   bool quitPosted = false;
   int quitCode = 0;
+  int failGetMessage = 0;  // GetMessageA calls still to fail
   std::vector<Timer> timers;
   bool started = false;
   bool waiting = false;

@@ -54,13 +54,23 @@ TEST_F(PlimsetTest, WindowCreationFailureEndsWithZeroBeforeRegistryAndDevice) {
   EXPECT_TRUE(desktop.Boxes().empty());
 }
 
-TEST_F(PlimsetTest, CloseSwitchesReportingOffAndEndsWithZero) {
-  StartAndSettle();
-  desktop.Post(MainWindow(), WM_CLOSE);
-  desktop.RunFor(Ms(10));
-  EXPECT_EQ(desktop.ExitCode(pid), 0);
-  EXPECT_FALSE(travok.Reporting());
-  EXPECT_EQ(ControlRequests().back(), std::make_pair(kReporting, WORD{0}));
+// Every way the loop ends gives exit code 0, never the wParam of the last
+// message (a timer id) nor that of a quit another program posted.
+TEST_F(PlimsetTest, EveryEndOfTheLoopGivesExitCodeZero) {
+  enum End { kClose, kForeignQuit, kGetMessageFails };
+  for (End end : {kClose, kForeignQuit, kGetMessageFails}) {
+    StartAndSettle();
+    desktop.RunFor(Ms(600));  // a timer tick has been dispatched
+    if (end == kClose) desktop.Post(MainWindow(), WM_CLOSE);
+    if (end == kForeignQuit) desktop.Post(MainWindow(), WM_QUIT, 7);
+    if (end == kGetMessageFails) desktop.FailNextGetMessage(pid);
+    desktop.RunFor(Ms(1000));  // the failing GetMessageA follows the next tick
+    EXPECT_EQ(desktop.ExitCode(pid), 0) << end;
+    if (end == kClose) {
+      EXPECT_FALSE(travok.Reporting());
+      EXPECT_EQ(ControlRequests().back(), std::make_pair(kReporting, WORD{0}));
+    }
+  }
 }
 
 TEST_F(PlimsetTest, MenuCommandsAndAcceleratorsChangeNothing) {
