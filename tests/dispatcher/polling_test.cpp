@@ -72,6 +72,43 @@ TEST_F(PlimsetTest, KeyWithHighByteIsDispatchedByItsLowByteAndKeyZeroCounts) {
   EXPECT_EQ(launcher.received[0].wParam, 0u);
 }
 
+// After a non-zero query the read is repeated while the driver answers 0. A
+// driver that takes long is given up on for this tick: the key stays with
+// it and is dispatched once, on a later tick.
+TEST_F(PlimsetTest, TheReadAfterAnAnnouncedKeyIsRepeatedButBounded) {
+  sim::FakeWindow& launcher = notebook::StartCompanion(desktop, Companion::kLauncher);
+  const struct {
+    int zeroReads;
+    bool takenAtTheFirstTick;
+  } cases[] = {{0, true}, {3, true}, {1000, false}};
+  for (const auto& c : cases) {
+    const size_t received = launcher.received.size();
+    StartAndSettle();
+    const sim::Nanos started = desktop.Now();
+    travok.PushKey(1, c.zeroReads);
+    desktop.RunUntil(started + Ms(500));
+    EXPECT_EQ(travok.Waiting(), c.takenAtTheFirstTick ? 0u : 1u) << c.zeroReads;
+    desktop.RunFor(Ms(3000));
+    EXPECT_EQ(launcher.received.size(), received + 1) << c.zeroReads;
+    EXPECT_EQ(travok.Waiting(), 0u) << c.zeroReads;
+    desktop.Post(MainWindow(), WM_CLOSE);
+    desktop.RunFor(Ms(1));
+  }
+}
+
+// Neither the start-up drain nor a poll tick waits for ever on such a key.
+TEST_F(PlimsetTest, ADriverThatNeverHandsOutItsAnnouncedKeyDoesNotFreezePlimset) {
+  sim::FakeWindow& launcher = notebook::StartCompanion(desktop, Companion::kLauncher);
+  travok.PushKey(1, INT32_MAX);
+  StartAndSettle();
+  desktop.RunFor(Ms(2000));
+  EXPECT_EQ(desktop.TimersOf(MainWindow()), (std::map<UINT_PTR, UINT>{{2, 100}, {3, 30000}}));
+  desktop.Post(MainWindow(), WM_CLOSE);
+  desktop.RunFor(Ms(100));
+  EXPECT_EQ(desktop.ExitCode(pid), 0);
+  EXPECT_TRUE(launcher.received.empty());
+}
+
 // A box opened by a fast-phase dispatch stays open across the timer 3 tick;
 // inside it the nested ticks switch to Slow, take the next key with timer 1
 // and switch to Fast again. When the box closes, the outer timer 2 tick only
