@@ -315,9 +315,11 @@ TEST_F(PlimsetTest, AFailingReadEndsTheDrainAndThePollInsteadOfSpinning) {
   EXPECT_EQ(launcher.received[0].wParam, 1u);
 }
 
+// The failing query leaves a non-zero word, as a driver failing with a
+// warning status does: only the call's result tells that it failed.
 TEST_F(PlimsetTest, AFailingQueryReadsAsNoKey) {
   travok.PushKey(1);
-  travok.FailControl(kQuery, ERROR_INVALID_FUNCTION);
+  travok.FailControl(kQuery, ERROR_MORE_DATA, 0x0001);
   StartAndSettle();
   desktop.RunFor(Ms(2000));
   EXPECT_TRUE(travok.CallsOf(sim::DeviceCall::kControl).size() > 3);

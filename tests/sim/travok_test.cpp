@@ -117,7 +117,7 @@ TEST(Travok, AReadCanAnswerZeroBeforeTheKeyIsReady) {
   EXPECT_EQ(Control(device, TravokModel::kQueryPendingKeys, 0).word, 0);
 }
 
-TEST(Travok, FailedRequestsReplyNothing) {
+TEST(Travok, FailedRequestsReplyNothingUnlessTheyFailWithAReply) {
   sim::Desktop desktop;
   TravokModel& travok = sim::InstallTravok();
   HANDLE device = OpenNt();
@@ -133,6 +133,15 @@ TEST(Travok, FailedRequestsReplyNothing) {
 
   travok.FailControl(TravokModel::kReadKeyCode, 0);
   EXPECT_EQ(Control(device, TravokModel::kReadKeyCode, 0).word, 3);
+
+  // A failure with a warning status still hands its reply over.
+  travok.FailControl(TravokModel::kQueryPendingKeys, ERROR_MORE_DATA, 0x0001);
+  WordCall query = Control(device, TravokModel::kQueryPendingKeys, 0);
+  EXPECT_FALSE(query.ok);
+  EXPECT_EQ(query.word, 1);
+  EXPECT_EQ(query.bytes, 2u);
+  EXPECT_EQ(query.error, static_cast<DWORD>(ERROR_MORE_DATA));
+  travok.FailControl(TravokModel::kQueryPendingKeys, 0);
 
   WORD word = 0;
   DWORD bytes = 0;
