@@ -2,7 +2,9 @@
 // title is the caption; it runs a nested message loop on the calling thread
 // until it is answered (WM_COMMAND with IDOK or IDCANCEL, or the test side),
 // or until a WM_QUIT reaches that loop: then, as on Windows, it posts the quit
-// again and returns its default button, IDOK for an MB_OK box.
+// again and returns its default button, IDOK for an MB_OK box. A box answered
+// while another box is open on top of it returns once the one on top has
+// ended and control is back in its own loop.
 #include "platform/sim/api_calls.h"
 #include "state.h"
 

@@ -216,9 +216,9 @@ bool HasInput(const Thread& thread) {
     if (timer.expired) return true;
   }
   const Desktop::State& s = D();
-  for (int box : thread.boxes) {
-    if (!s.boxes[box].open) return true;
-  }
+  // Only the innermost box's loop runs: an outer box answered meanwhile is
+  // seen when control is back in its own loop, not before.
+  if (!thread.boxes.empty() && !s.boxes[thread.boxes.back()].open) return true;
   for (const auto& entry : s.windows) {
     if (entry.second->thread == &thread && entry.second->needsPaint && entry.second->visible) return true;
   }

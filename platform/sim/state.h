@@ -180,7 +180,7 @@ Window* FindWindowRecord(HWND handle);
 // input (with wakeOnInput) or the end of a timed wait at `wakeAt` (-1 none).
 void WaitUntilRunnable(Thread* thread, Nanos wakeAt, bool wakeOnInput);
 // Whether a thread has input waiting: posted messages, quit, expired timers,
-// or an answered box.
+// or its innermost box answered.
 bool HasInput(const Thread& thread);
 // Takes the thread's next message in delivery order, without waiting.
 bool TakeMessage(Thread& thread, MSG* out);

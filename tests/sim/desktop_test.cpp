@@ -114,6 +114,52 @@ TEST(Desktop, AQuitEndsABoxWithItsDefaultButtonAndIsPostedAgain) {
   }
 }
 
+LRESULT CALLBACK InnerBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) {
+    KillTimer(window, 1);
+    MessageBoxA(nullptr, "inner", nullptr, MB_OK);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Opens a box; inside its loop a timer opens a second box on top.
+int NestedBoxProgram(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = InnerBoxProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = "Nested";
+  RegisterClassExA(&wc);
+  HWND window = CreateWindowExA(0, "Nested", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  SetTimer(window, 1, 100, nullptr);
+  return MessageBoxA(nullptr, "outer", nullptr, MB_OKCANCEL);
+}
+
+// The outer box can be answered while the inner one is open; it returns once
+// the inner box has ended and control is back in its own loop.
+TEST(Desktop, AnOuterBoxAnsweredUnderAnInnerOneReturnsAfterIt) {
+  sim::Desktop desktop;
+  const int pid = desktop.Start(sim::ProgramImage{"nested", NestedBoxProgram, nullptr, nullptr});
+  desktop.RunUntil(sim::Ms(200));
+  ASSERT_EQ(desktop.OpenBoxes().size(), 2u);
+  const sim::BoxRecord outer = desktop.OpenBoxes()[0];
+  const sim::BoxRecord inner = desktop.OpenBoxes()[1];
+  desktop.AnswerBox(outer.id, IDCANCEL);
+  desktop.RunUntil(sim::Ms(1200));  // time goes on while the inner box waits
+  EXPECT_TRUE(desktop.IsRunning(pid));
+  ASSERT_EQ(desktop.OpenBoxes().size(), 1u);
+  EXPECT_EQ(desktop.OpenBoxes()[0].text, "inner");
+  desktop.AnswerBox(inner.id);
+  desktop.RunFor(sim::Ms(1));
+  EXPECT_EQ(desktop.ExitCode(pid), IDCANCEL);
+  std::vector<std::pair<std::string, int64_t>> closed;
+  for (const sim::TraceEvent& e : desktop.Trace()) {
+    if (e.kind == sim::TraceEvent::kBoxClosed) closed.emplace_back(e.detail, e.time / sim::kMillisecond);
+  }
+  EXPECT_EQ(closed, (std::vector<std::pair<std::string, int64_t>>{{"inner", 1200}, {"outer", 1200}}));
+}
+
 TEST(Desktop, ActivationAndFocusCallsAreTracedInOrder) {
   sim::Desktop desktop;
   HWND first = nullptr, second = nullptr;
