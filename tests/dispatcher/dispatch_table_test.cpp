@@ -108,6 +108,19 @@ TEST_F(DispatchTableTest, MissingTargetsWarnOrStaySilentPerRow) {
   }
 }
 
+// A module path longer than the caption buffer is cut to 259 characters;
+// NT 4.0 and 2000 leave the cut name without a terminator.
+TEST_F(DispatchTableTest, TheWarningCaptionIsTheModulePathCutToItsBuffer) {
+  const std::string longPath = "C:\\" + std::string(300, 'a') + "\\plimset.exe";
+  for (const OSVERSIONINFOA& version : {sim::WindowsNT4(), sim::Windows2000(), sim::Windows98()}) {
+    sim::StartOptions options = PlimsetOptions(version);
+    options.modulePath = longPath;
+    Dispatch({33}, options);  // no multimedia-key utility: a warning box
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().caption, longPath.substr(0, MAX_PATH - 1)) << version.dwMajorVersion;
+  }
+}
+
 TEST_F(DispatchTableTest, NoticeAndPostsComeBeforeTheBoxThatFollows) {
   auto& factory = notebook::StartCompanion(desktop, Companion::kFactoryTest);
   Dispatch({34});
