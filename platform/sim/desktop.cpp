@@ -43,6 +43,7 @@ struct ThreadExit {
     thread->timers.clear();
     thread->posted.clear();
     process->running = false;
+    for (auto& hook : s.exitHooks) hook();
     Record(TraceEvent::kEnded, nullptr, 0, static_cast<WPARAM>(process->exitCode), 0, process->name);
     thread->finished = true;
     std::lock_guard<std::mutex> lock(s.baton);

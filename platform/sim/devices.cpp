@@ -38,6 +38,11 @@ struct DeviceTable {
   int closeFaults = 0;
   std::vector<DeviceCall> log;
 
+  // Handles are released as their program ends, recorded under that program.
+  DeviceTable() {
+    D().exitHooks.push_back([this] { ReleaseEnded(); });
+  }
+
   static DeviceTable& Get() { return DesktopArea<DeviceTable>(); }
 
   // Logs a call on the desktop, in the model's own log and in the trace.

@@ -16,7 +16,8 @@
 // never issued, or INVALID_HANDLE_VALUE, it gives FALSE with
 // ERROR_INVALID_HANDLE and no buffer is touched; a close of such a handle
 // counts as a fault. Handles a program left open are released when it ends
-// (logged as kReleasedAtExit). Overlapped requests are not modelled
+// (logged as kReleasedAtExit, in the trace under that program, just before
+// its end). Overlapped requests are not modelled
 // (ERROR_INVALID_PARAMETER). Every call goes to the trace (kind kDevice,
 // detail such as "DeviceIoControl TRAVOK 0x222408"), to the desktop-wide log
 // and to the model's own log.

@@ -153,6 +153,9 @@ struct Desktop::State {
   std::vector<std::function<void(const TraceEvent&)>> listeners;
 
   AreaStore areas;  // desktop-wide state of the Win32 areas
+  // Called on the thread of each program that ends, after it has stopped
+  // running and before its end is recorded: what the areas release then.
+  std::vector<std::function<void()>> exitHooks;
 };
 
 // The desktop in force; every Win32 function works on it.

@@ -193,7 +193,7 @@ TEST(Devices, HandlesAreClosedOnceAndBelongToTheirProgram) {
   sim::Desktop desktop;
   TravokModel& travok = sim::InstallTravok();
   HANDLE leaked = nullptr;
-  simtest::RunInProgram(desktop, [&] {
+  const int owner = simtest::RunInProgram(desktop, [&] {
     HANDLE device = OpenNt();
     EXPECT_TRUE(CloseHandle(device));
     EXPECT_FALSE(CloseHandle(device));
@@ -206,6 +206,15 @@ TEST(Devices, HandlesAreClosedOnceAndBelongToTheirProgram) {
   EXPECT_EQ(sim::devices::OpenHandleCount(), 0);
   EXPECT_EQ(travok.OpenHandles(), 0);
   EXPECT_EQ(travok.Calls().back().op, sim::DeviceCall::kReleasedAtExit);
+  // The release belongs to the program that ended, as its last act.
+  std::vector<std::pair<std::string, int>> ending;
+  for (const sim::TraceEvent& e : desktop.Trace()) {
+    if (e.kind == sim::TraceEvent::kDevice || e.kind == sim::TraceEvent::kEnded)
+      ending.emplace_back(e.detail, e.pid);
+  }
+  ASSERT_GE(ending.size(), 2u);
+  EXPECT_EQ(ending[ending.size() - 2], std::make_pair(std::string("released at exit \\\\.\\TRAVOK"), owner));
+  EXPECT_EQ(ending.back().second, owner);
 
   // Another program's handle value is not a handle here.
   simtest::RunInProgram(desktop, [&] {
