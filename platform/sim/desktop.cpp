@@ -42,6 +42,9 @@ struct ThreadExit {
     }
     thread->timers.clear();
     thread->posted.clear();
+    // Sends that the program will never handle answer 0 to their senders.
+    for (auto& sent : thread->incomingSent) sent->done = true;
+    thread->incomingSent.clear();
     process->running = false;
     for (auto& hook : s.exitHooks) hook();
     Record(TraceEvent::kEnded, nullptr, 0, static_cast<WPARAM>(process->exitCode), 0, process->name);
@@ -80,6 +83,8 @@ bool Runnable(const Desktop::State& s, const Thread& thread) {
   if (thread.finished) return false;
   if (!thread.started) return true;
   if (!thread.waiting) return false;
+  // A thread waiting for the answer to its send still handles sends to it.
+  if (thread.awaitingReply) return thread.awaitingReply->done || !thread.incomingSent.empty();
   if (thread.wakeAt >= 0 && s.now >= thread.wakeAt) return true;
   return thread.wakeOnInput && HasInput(thread);
 }
@@ -212,7 +217,7 @@ void WaitUntilRunnable(Thread* thread, Nanos wakeAt, bool wakeOnInput) {
 }
 
 bool HasInput(const Thread& thread) {
-  if (!thread.posted.empty() || thread.quitPosted) return true;
+  if (!thread.incomingSent.empty() || !thread.posted.empty() || thread.quitPosted) return true;
   for (const Timer& timer : thread.timers) {
     if (timer.expired) return true;
   }

@@ -31,24 +31,28 @@ class DispatchTableTest : public PlimsetTest {
   const std::vector<sim::BoxRecord>& Boxes() const { return desktop.Boxes(); }
 };
 
+// A message as a companion received it; every one must have been posted, so
+// that a busy companion never blocks the dispatcher.
 struct Sent {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
+  bool posted = true;
 };
 
 std::vector<Sent> Received(const sim::FakeWindow& window) {
   std::vector<Sent> sent;
-  for (const auto& m : window.received) sent.push_back(Sent{m.message, m.wParam, m.lParam});
+  for (const auto& m : window.received) sent.push_back(Sent{m.message, m.wParam, m.lParam, m.posted});
   return sent;
 }
 
 bool operator==(const Sent& a, const Sent& b) {
-  return a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam;
+  return a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam && a.posted == b.posted;
 }
 
 void PrintTo(const Sent& s, std::ostream* out) {
-  *out << "{0x" << std::hex << s.message << ", 0x" << s.wParam << ", 0x" << s.lParam << "}";
+  *out << "{0x" << std::hex << s.message << ", 0x" << s.wParam << ", 0x" << s.lParam << std::dec << ", "
+       << (s.posted ? "posted" : "sent") << "}";
 }
 
 TEST_F(DispatchTableTest, EveryRowWithItsTargetPresent) {

@@ -160,6 +160,54 @@ TEST(Desktop, AnOuterBoxAnsweredUnderAnInnerOneReturnsAfterIt) {
   EXPECT_EQ(closed, (std::vector<std::pair<std::string, int64_t>>{{"inner", 1200}, {"outer", 1200}}));
 }
 
+LRESULT CALLBACK AnswersFortyTwo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER) return 42;
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Busy for a second before it looks at its queue.
+int SlowReceiver(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = AnswersFortyTwo;
+  wc.hInstance = instance;
+  wc.lpszClassName = "Receiver";
+  RegisterClassExA(&wc);
+  CreateWindowExA(0, "Receiver", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  Sleep(1000);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
+sim::Nanos g_answeredAt = 0;
+
+// Posts and sends to a fake companion, then sends to the slow receiver.
+int Sender(HINSTANCE, HINSTANCE, LPSTR, int) {
+  HWND fake = FindWindowA("Fake", nullptr);
+  PostMessageA(fake, WM_USER, 1, 0);
+  SendMessageA(fake, WM_USER, 2, 0);
+  HWND receiver = FindWindowA("Receiver", nullptr);
+  const LRESULT answer = SendMessageA(receiver, WM_USER, 0, 0);
+  g_answeredAt = sim::Desktop::Current().Now();
+  PostMessageA(receiver, WM_CLOSE, 0, 0);
+  return static_cast<int>(answer);
+}
+
+TEST(Desktop, ASendToAnotherProgramWaitsUntilItLooksAtItsQueue) {
+  sim::Desktop desktop;
+  sim::FakeWindow& fake = desktop.AddFakeWindow("Fake", "");
+  desktop.Start(sim::ProgramImage{"receiver", SlowReceiver, nullptr, nullptr});
+  const int sender = desktop.Start(sim::ProgramImage{"sender", Sender, nullptr, nullptr});
+  desktop.RunUntil(sim::Ms(2000));
+  EXPECT_EQ(desktop.ExitCode(sender), 42);
+  EXPECT_EQ(g_answeredAt, sim::Ms(1000));
+  ASSERT_EQ(fake.received.size(), 2u);
+  EXPECT_TRUE(fake.received[0].posted);
+  EXPECT_FALSE(fake.received[1].posted);
+}
+
 TEST(Desktop, ActivationAndFocusCallsAreTracedInOrder) {
   sim::Desktop desktop;
   HWND first = nullptr, second = nullptr;
