@@ -43,7 +43,11 @@ struct ThreadExit {
     }
     thread->timers.clear();
     thread->posted.clear();
+    // Sends that the program will never handle answer 0 to their senders.
+    for (auto& sent : thread->incomingSent) sent->done = true;
+    thread->incomingSent.clear();
     process->running = false;
+    for (auto& hook : s.exitHooks) hook();
     Record(TraceEvent::kEnded, nullptr, 0, static_cast<WPARAM>(process->exitCode), 0, process->name);
     thread->finished = true;
     std::lock_guard<std::mutex> lock(s.baton);
@@ -80,6 +84,8 @@ bool Runnable(const Desktop::State& s, const Thread& thread) {
   if (thread.finished) return false;
   if (!thread.started) return true;
   if (!thread.waiting) return false;
+  // A thread waiting for the answer to its send still handles sends to it.
+  if (thread.awaitingReply) return thread.awaitingReply->done || !thread.incomingSent.empty();
   if (thread.wakeAt >= 0 && s.now >= thread.wakeAt) return true;
   return thread.wakeOnInput && HasInput(thread);
 }
@@ -206,14 +212,14 @@ void WaitUntilRunnable(Thread* thread, Nanos wakeAt, bool wakeOnInput) {
 }
 
 bool HasInput(const Thread& thread) {
-  if (!thread.posted.empty() || thread.quitPosted) return true;
+  if (!thread.incomingSent.empty() || !thread.posted.empty() || thread.quitPosted) return true;
   for (const Timer& timer : thread.timers) {
     if (timer.expired) return true;
   }
   const Desktop::State& s = D();
-  for (int box : thread.boxes) {
-    if (!s.boxes[box].open) return true;
-  }
+  // Only the innermost box's loop runs: an outer box answered meanwhile is
+  // seen when control is back in its own loop, not before.
+  if (!thread.boxes.empty() && !s.boxes[thread.boxes.back()].open) return true;
   for (const auto& entry : s.windows) {
     if (entry.second->thread == &thread && entry.second->needsPaint && entry.second->visible) return true;
   }

@@ -1,6 +1,8 @@
 // Message queues and timers: posting and sending, the retrieval order of
 // Windows (posted messages, then WM_QUIT, WM_PAINT, WM_TIMER), accelerators,
-// and the waits that hand the baton back while a queue is empty.
+// and the waits that hand the baton back while a queue is empty. A message
+// sent to another program's window waits, with its sender, until that
+// program looks at its queue (GetMessageA, PeekMessageA, a box's loop).
 #include <strings.h>
 
 #include <algorithm>
@@ -28,8 +30,10 @@ bool InFilter(const MSG& msg, HWND window, UINT first, UINT last) {
 
 DWORD NowMs() { return static_cast<DWORD>(D().now / kMillisecond); }
 
-// Takes the next message for the thread in the order Windows delivers them.
+// Takes the next message for the thread in the order Windows delivers them,
+// after handing the messages sent to it to their procedures.
 bool NextMessage(Thread& thread, MSG* out, HWND window, UINT first, UINT last, bool remove) {
+  DeliverSentMessages(thread);
   for (auto it = thread.posted.begin(); it != thread.posted.end(); ++it) {
     if (!InFilter(*it, window, first, last)) continue;
     *out = *it;
@@ -78,23 +82,45 @@ LRESULT Send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide)
   }
   Record(TraceEvent::kSent, handle, message, wParam, lParam, window->className);
   if (window->listBox) return ListBoxMessage(*window, message, wParam, lParam, wide);
-  if (!window->fake && window->thread != CurrentThread()) {
-    // Sending across programs would block the sender until the receiver
-    // answers; nothing in the system does it, so the desktop refuses it.
+  Thread* sender = CurrentThread();
+  if (window->fake || window->thread == sender) return CallWindowProcedure(*window, message, wParam, lParam);
+  if (!sender) {
+    // The test side has no thread to wait on; it posts instead.
     SetError(ERROR_ACCESS_DENIED);
     return 0;
   }
-  return CallWindowProcedure(*window, message, wParam, lParam);
+  // Another program's window: the sender waits until that program's thread
+  // looks at its queue and the procedure has answered.
+  auto sent = std::make_shared<SentMessage>(SentMessage{handle, message, wParam, lParam});
+  window->thread->incomingSent.push_back(sent);
+  sender->awaitingReply = sent;
+  while (!sent->done && !sender->unwinding) {
+    WaitUntilRunnable(sender, -1, false);
+    DeliverSentMessages(*sender);
+  }
+  sender->awaitingReply = nullptr;
+  return sent->result;
 }
 
 }  // namespace
 
 bool TakeMessage(Thread& thread, MSG* out) { return NextMessage(thread, out, nullptr, 0, 0, true); }
 
+void DeliverSentMessages(Thread& thread) {
+  while (!thread.incomingSent.empty()) {
+    std::shared_ptr<SentMessage> sent = thread.incomingSent.front();
+    thread.incomingSent.pop_front();
+    if (Window* window = FindWindowRecord(sent->window)) {
+      sent->result = CallWindowProcedure(*window, sent->message, sent->wParam, sent->lParam);
+    }
+    sent->done = true;
+  }
+}
+
 void PostTo(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
   Record(TraceEvent::kPosted, window.handle, message, wParam, lParam, window.className, window.title);
   if (window.fake) {
-    CallWindowProcedure(window, message, wParam, lParam);
+    ReceiveAtFake(window, message, wParam, lParam, true);
     return;
   }
   window.thread->posted.push_back(MSG{window.handle, message, wParam, lParam, NowMs(), {0, 0}});
@@ -104,6 +130,8 @@ void Desktop::Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* window = FindWindowRecord(handle);
   if (window) PostTo(*window, message, wParam, lParam);
 }
+
+void Desktop::FailNextGetMessage(int pid, int count) { ProcessOf(pid).thread->failGetMessage = count; }
 
 std::map<UINT_PTR, UINT> Desktop::TimersOf(HWND handle) const {
   std::map<UINT_PTR, UINT> timers;
@@ -152,6 +180,11 @@ LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
   SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
+  if (thread.failGetMessage > 0) {
+    --thread.failGetMessage;
+    sim::SetError(ERROR_INVALID_PARAMETER);
+    return -1;  // the message record is left as it was
+  }
   for (;;) {
     if (thread.unwinding) {
       *msg = MSG{nullptr, WM_QUIT, 0, 0, sim::NowMs(), {0, 0}};
