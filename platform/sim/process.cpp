@@ -6,6 +6,7 @@
 
 #include "kernel32.h"
 #include "modules.h"
+#include "oem_text.h"
 #include "platform/sim/api_calls.h"
 #include "state.h"
 #include "wide_calls.h"
@@ -180,7 +181,8 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
   SIM_API_CALL();
   std::string path;
   if (!ModulePath(hModule, &path)) return 0;
-  return sim::CopyModuleName(path, lpFilename, nSize);
+  // Test-side paths are UTF-8; the narrow call gives ANSI text, as Windows does.
+  return sim::CopyModuleName(sim::WideToAnsi(sim::process::Widen(path)), lpFilename, nSize);
 }
 
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
