@@ -223,15 +223,23 @@ TEST_F(QuietPeriodTest, ClosingThePopupByTheSystemAppliesNothing) {
   EXPECT_TRUE(desktop.IsRunning(pid));
 }
 
-// Mended: a quit that another program posts with a non-zero code used to
-// become the exit code. Every end is 0.
+// Mended: a quit that another program posts with a non-zero code, or a
+// failing GetMessageA after command 104, used to become the exit code.
+// Every end is 0. Message 0 stands for the failing GetMessageA.
 TEST_F(QuietPeriodTest, EndingTheProgramWhileThePopupIsOpenAppliesNothing) {
-  const std::pair<UINT, WPARAM> ends[] = {{WM_CLOSE, 0}, {WM_COMMAND, 105}, {WM_QUIT, 7}};
+  const std::pair<UINT, WPARAM> ends[] = {{WM_CLOSE, 0}, {WM_COMMAND, 105}, {WM_QUIT, 7}, {0, 0}};
   for (const auto& end : ends) {
     StartAndSettle();
     PressAndRun();
     ASSERT_NE(Popup(), nullptr);
-    desktop.Post(MainWindow(), end.first, end.second);
+    if (end.first != 0) {
+      desktop.Post(MainWindow(), end.first, end.second);
+    } else {
+      desktop.Post(MainWindow(), WM_COMMAND, 104);
+      desktop.RunFor(Ms(1));
+      desktop.FailNextGetMessage(pid);
+      desktop.Post(MainWindow(), WM_NULL);
+    }
     desktop.RunFor(Ms(3000));
     EXPECT_EQ(desktop.ExitCode(pid), 0) << end.first;
     EXPECT_FALSE(sim::services::Exists("KELVANE")) << end.first << ": teardown ran";
