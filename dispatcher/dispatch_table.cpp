@@ -34,9 +34,17 @@ void PostWirelessKey() {
   PostMessageA(wireless, KEY_NOTIFY_WIRELESS, 0, 0);
 }
 
+// True when the program is ending: a WM_QUIT waits in the queue. A box whose
+// loop met that quit has posted it again and returned IDOK, unanswered.
+bool QuitIsPending() {
+  MSG msg;
+  return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+}
+
 void StartShutdown() {
   SetWorkingDirectoryFromCommandLine();
-  ShowWarningBox("0x50");  // returns when the user presses OK
+  ShowWarningBox("0x50");  // returns when the user presses OK, or at the program's end
+  if (QuitIsPending()) return;
   WinExec("shutdown.exe", SW_SHOW);
 }
 

@@ -59,6 +59,17 @@ WORD QueryPendingKeys();
 // Sets *failed when the request itself failed, so callers can stop retrying.
 KeyCode ReadKeyCode(bool* failed);
 
+// A driver has the key it announced ready at once, or after a few reads that
+// answer 0. 200 reads take well under a few milliseconds of control calls on
+// the notebook's hardware; a driver that still answers 0 then is not waited
+// for, so that it cannot freeze the program.
+constexpr int kMaxReadsPerKey = 200;
+
+// Reads the key that a non-zero query announced, repeating the read without
+// pause while it gives 0. Returns 0 when the request fails or the reads run
+// out: the key then stays with the driver for the next tick.
+KeyCode TakeAnnouncedKey();
+
 LRESULT CALLBACK DispatcherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The dispatch table.

@@ -11,17 +11,6 @@
 namespace plimset {
 namespace {
 
-// Reads the key that a non-zero query announced. The driver has it ready at
-// once, so the read is repeated without pause until it gives a key; a failing
-// request ends the wait with no key.
-KeyCode TakeAnnouncedKey() {
-  for (;;) {
-    bool failed = false;
-    const KeyCode key = ReadKeyCode(&failed);
-    if (key != 0 || failed) return key;
-  }
-}
-
 // Polls once; returns true when a key was announced (and then taken).
 bool PollOnce(HWND window, UINT_PTR timer) {
   if (QueryPendingKeys() == 0) return false;

@@ -52,7 +52,6 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SetTimer(state.mainWindow, SLOW_POLL_TIMER, SLOW_POLL_MS, nullptr);
 
   MSG msg;
-  msg.wParam = 0;
   // GetMessageA returns -1 on an error; ending there beats spinning on it.
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
@@ -60,7 +59,10 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       DispatchMessageA(&msg);
     }
   }
-  return static_cast<int>(msg.wParam);
+  // The exit code is 0 on every path: after an error msg holds the last
+  // message dispatched, and a quit posted by another program may carry any
+  // code.
+  return 0;
 }
 
 }  // namespace plimset

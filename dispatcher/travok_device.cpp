@@ -55,13 +55,21 @@ WORD QueryPendingKeys() { return ControlWord(IOCTL_TRAVOK_QUERY, 0, nullptr); }
 
 KeyCode ReadKeyCode(bool* failed) { return ControlWord(IOCTL_TRAVOK_READ, 0, failed); }
 
+KeyCode TakeAnnouncedKey() {
+  for (int reads = 0; reads < kMaxReadsPerKey; ++reads) {
+    bool failed = false;
+    const KeyCode key = ReadKeyCode(&failed);
+    if (key != 0 || failed) return key;
+  }
+  return 0;
+}
+
 void DrainPendingKeys() {
   // Key events waiting now, also those queued before the program started,
-  // are discarded. A failing read ends the drain rather than looping.
+  // are discarded. A key that cannot be taken ends the drain rather than
+  // looping: it is then dispatched by a later tick.
   while (QueryPendingKeys() != 0) {
-    bool failed = false;
-    ReadKeyCode(&failed);
-    if (failed) break;
+    if (TakeAnnouncedKey() == 0) break;
   }
 }
 

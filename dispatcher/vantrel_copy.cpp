@@ -14,9 +14,15 @@ const char kWin95Key[] = "Software\\Vantrel\\Vantrel for Windows 95";
 const char kProgramValue[] = "Program";
 constexpr DWORD kProgramBufferSize = 400;
 
-// True when the read gave a string that fits the buffer with its terminator.
-bool IsTerminatedString(const BYTE* data, DWORD size) {
-  return size > 0 && size <= kProgramBufferSize && memchr(data, 0, size) != nullptr;
+// Makes the `size` bytes read a terminated string: they end at their first
+// zero, else at `size`, where a zero is put when the buffer has room for it.
+// False when the bytes fill the buffer without a zero: the string was cut.
+bool EndAsString(BYTE* data, DWORD size) {
+  if (size > kProgramBufferSize) return false;
+  if (memchr(data, 0, size) != nullptr) return true;
+  if (size == kProgramBufferSize) return false;
+  data[size] = 0;
+  return true;
 }
 
 }  // namespace
@@ -39,9 +45,10 @@ void CopyVantrelProgramValue() {
   DWORD size = kProgramBufferSize;
   const LONG read = RegQueryValueExA(win95, kProgramValue, nullptr, nullptr, program, &size);
   RegCloseKey(win95);
-  // Only a value that was read whole is copied: a missing or over-long value
-  // would otherwise put whatever the buffer held into the registry.
-  if (read == ERROR_SUCCESS && IsTerminatedString(program, size)) {
+  // Only a value that was read whole is copied, also one stored without its
+  // terminating zero: a missing or over-long value would otherwise put
+  // whatever the buffer held into the registry.
+  if (read == ERROR_SUCCESS && EndAsString(program, size)) {
     HKEY target;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kNt4Key, &target) == ERROR_SUCCESS) {
       const DWORD length = static_cast<DWORD>(strlen(reinterpret_cast<const char*>(program))) + 1;

@@ -7,7 +7,7 @@ namespace plimset {
 void ShowWarningBox(const char* text) {
   char caption[MAX_PATH] = {0};
   GetModuleFileNameA(nullptr, caption, MAX_PATH);
-  caption[MAX_PATH - 1] = 0;  // Windows XP leaves a truncated name unterminated
+  caption[MAX_PATH - 1] = 0;  // NT 4.0 to XP leave a name cut to the buffer unterminated
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -120,9 +120,11 @@ void CheckSearch(fuzz::Input& input) {
       // A file on the way to another path: that one is simply left out.
     }
   }
-  if (input.Pick(4) == 0) sim::SetWideFileCallsImplemented(desktop, false);
+  // Windows 98: the wide file, directory and environment calls fail there.
+  const bool windows9x = input.Pick(4) == 0;
 
   sim::StartOptions options;
+  if (windows9x) options.version = sim::Windows98();
   options.currentDirectory = input.Pick(2) ? "C:\\a" : "C:\\";
   if (!sim::IsDirectory(desktop, options.currentDirectory)) {
     try {

@@ -1,7 +1,7 @@
 ; Installer of the Fn key programs, for makensis (Debian's nsis package).
 ;
-;   makensis -DVERSION=1.0 -DTARGET=x86-ansi -DOUTFILE=setup.exe -DREADME=README.txt
-;            -DPLIMSET_EXE=plimset.exe [-DKELVANE_EXE=kelvane.exe] notebook-fn-keys.nsi
+;   makensis "-DPRODUCT=Notebook Fn Keys" -DVERSION=1.0.0 -DTARGET=x86-ansi -DOUTFILE=setup.exe
+;            -DREADME=README.txt -DPLIMSET_EXE=plimset.exe [-DKELVANE_EXE=kelvane.exe] notebook-fn-keys.nsi
 ;
 ; TARGET x86-ansi makes the real installer: 8-bit text calls only, so it runs
 ; on Windows 95/98/Me as well as on NT 4.0/2000. amd64-unicode makes the same
@@ -21,6 +21,7 @@
     !error "missing makensis -D${NAME}=..."
   !endif
 !macroend
+!insertmacro RequireDefine PRODUCT
 !insertmacro RequireDefine VERSION
 !insertmacro RequireDefine TARGET
 !insertmacro RequireDefine OUTFILE
@@ -30,7 +31,6 @@
 !include LogicLib.nsh
 !include WinMessages.nsh
 
-!define PRODUCT "Notebook Fn Keys"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\NotebookFnKeys"
 ; The switcher's "E&xit" menu command: it ends the switcher the orderly way,

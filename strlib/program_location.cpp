@@ -58,7 +58,8 @@ void EnterProgramDirectory() {
   // reads as "the current directory on drive X"; the root itself is meant.
   if (directory.Length() == 2 && directory.LastChar() == ':') directory.Concat(kBackslashText);
   if (!SetCurrentDirectoryW(directory) && IsWideCallMissing()) {
-    SString narrow(directory);
+    SString narrow;
+    narrow.AssignAnsi(directory);
     SetCurrentDirectoryA(narrow);
   }
 }
@@ -103,7 +104,8 @@ bool IsExistingFile(const WCHAR* path) {
   DWORD attributes = GetFileAttributesW(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (!IsWideCallMissing()) return false;
-    SString narrow(path);
+    SString narrow;
+    narrow.AssignAnsi(path);
     attributes = GetFileAttributesA(narrow);
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   }

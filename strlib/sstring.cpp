@@ -8,17 +8,21 @@
 
 namespace strlib {
 
-void SString::Assign(const SWString& text) { AssignWide(text.Chars(), text.Length()); }
+void SString::Assign(const SWString& text) { AssignWide(text.Chars(), text.Length(), CP_OEMCP); }
 
-void SString::Assign(const WCHAR* text) { AssignWide(text, TextLength(text)); }
+void SString::Assign(const WCHAR* text) { AssignWide(text, TextLength(text), CP_OEMCP); }
 
-void SString::AssignWide(const WCHAR* text, int32_t count) {
+void SString::AssignAnsi(const SWString& text) { AssignWide(text.Chars(), text.Length(), CP_ACP); }
+
+void SString::AssignAnsi(const WCHAR* text) { AssignWide(text, TextLength(text), CP_ACP); }
+
+void SString::AssignWide(const WCHAR* text, int32_t count, UINT codePage) {
   // An explicit count, never -1: the string writes its own terminator.
-  int32_t bytes = WideCharToMultiByte(CP_OEMCP, 0, text, count, nullptr, 0, nullptr, nullptr);
+  int32_t bytes = WideCharToMultiByte(codePage, 0, text, count, nullptr, 0, nullptr, nullptr);
   SStringRep* given;
   ReserveKeepingOld(bytes, false, &given);
   if (bytes > 0) {
-    int32_t converted = WideCharToMultiByte(CP_OEMCP, 0, text, count, Buffer(), bytes, nullptr, nullptr);
+    int32_t converted = WideCharToMultiByte(codePage, 0, text, count, Buffer(), bytes, nullptr, nullptr);
     SetLength(converted > 0 && converted <= bytes ? converted : 0);
   }
   Release(given);
@@ -49,17 +53,11 @@ void SString::FormatList(const char* format, va_list arguments) {
   }
 
   // Then on the heap: room for 256 characters (capacity 257), doubling the
-  // room after every text that did not fit. The block given up first stays
-  // alive until the end, so arguments read from it stay valid.
-  SStringRep* given = nullptr;
+  // room after every text that did not fit. A block of the right capacity
+  // that this string owns alone is formatted into as it is, which is why no
+  // argument may point into this string.
   for (int32_t size = 256; result == platform::kFormatTooLong;) {
-    SStringRep* givenNow;
-    SStringRep* rep = ReserveKeepingOld(size, false, &givenNow);
-    if (size == 256) {
-      given = givenNow;
-    } else {
-      Release(givenNow);
-    }
+    SStringRep* rep = Reserve(size, false);
     char* chars = Buffer();
     chars[rep->capacity - 1] = 0;
     va_copy(attempt, arguments);
@@ -76,7 +74,6 @@ void SString::FormatList(const char* format, va_list arguments) {
   // A format that cannot be produced at all would otherwise double the
   // buffer for ever.
   if (result == platform::kFormatFailed) Empty();
-  Release(given);
 }
 
 }  // namespace strlib

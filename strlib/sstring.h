@@ -1,6 +1,7 @@
 // SString: a reference-counted string of 8-bit text, the form the narrow (A)
-// Windows calls take. Converts from wide text through the OEM code page and
-// formats printf-style.
+// Windows calls take. Converts from wide text through the OEM code page, or
+// through the ANSI code page for the narrow file, directory and service
+// calls, and formats printf-style.
 #pragma once
 
 #include <cstdarg>
@@ -27,16 +28,21 @@ class SString : public CountedString<char> {
   void Assign(const SWString& text);
   // Converts zero-terminated wide text through the OEM code page.
   void Assign(const WCHAR* text);
+  // The same through the ANSI code page, which the narrow file, directory
+  // and service calls read their names and paths in.
+  void AssignAnsi(const SWString& text);
+  void AssignAnsi(const WCHAR* text);
 
   // Replaces the content with the formatted text. Short results are formatted
   // on the stack; longer ones in blocks of 257, 513, 1025, ... units. A format
-  // the platform cannot produce leaves the string empty. The arguments must
-  // not point into this string.
+  // the platform cannot produce leaves the string empty. No argument may
+  // point into this string's own characters: its block may be rewritten or
+  // freed before the argument is read.
   void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void FormatList(const char* format, va_list arguments);
 
  private:
-  void AssignWide(const WCHAR* text, int32_t count);
+  void AssignWide(const WCHAR* text, int32_t count, UINT codePage);
 };
 
 }  // namespace strlib

@@ -4,15 +4,43 @@
 #include <limits>
 #include <new>
 
+#include "strlib/sstring.h"
+
 namespace strlib {
 
-void SWString::Assign(const char* text) {
+namespace {
+
+bool IsCallMissing(DWORD result) { return result == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED; }
+
+// Narrow text that a call writes into a buffer after telling its size, the
+// zero included, as GetEnvironmentVariableA and GetCurrentDirectoryA do.
+// Empty when the call fails or the text is empty.
+template <class Query>
+void ReadNarrow(SString& text, Query query) {
+  DWORD size = query(nullptr, 0);
+  if (size <= 1 || size > static_cast<DWORD>(std::numeric_limits<int32_t>::max())) {
+    text.Empty();
+    return;
+  }
+  SStringRep* rep = text.Reserve(static_cast<int32_t>(size - 1), false);
+  DWORD copied = query(text.Buffer(), size);
+  rep->length = copied < size ? static_cast<int32_t>(copied) : 0;
+  text.Buffer()[rep->length] = 0;
+}
+
+}  // namespace
+
+void SWString::Assign(const char* text) { AssignNarrow(text, CP_OEMCP); }
+
+void SWString::AssignAnsi(const char* text) { AssignNarrow(text, CP_ACP); }
+
+void SWString::AssignNarrow(const char* text, UINT codePage) {
   int32_t bytes = TextLength(text);
-  int32_t wide = MultiByteToWideChar(CP_OEMCP, 0, text, bytes, nullptr, 0);
+  int32_t wide = MultiByteToWideChar(codePage, 0, text, bytes, nullptr, 0);
   SStringRep* given;
   ReserveKeepingOld(wide, false, &given);
   if (wide > 0) {
-    int32_t converted = MultiByteToWideChar(CP_OEMCP, 0, text, bytes, Buffer(), wide);
+    int32_t converted = MultiByteToWideChar(codePage, 0, text, bytes, Buffer(), wide);
     SetLength(converted > 0 && converted <= wide ? converted : 0);
   }
   Release(given);
@@ -49,6 +77,17 @@ void SWString::AssignUpTo(const WCHAR* text, WCHAR separator) {
 
 void SWString::AssignEnvironment(const WCHAR* name) {
   DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (IsCallMissing(size)) {
+    // Windows 95/98/Me: the narrow call, with ANSI text both ways.
+    SString narrowName;
+    narrowName.AssignAnsi(name);
+    SString value;
+    ReadNarrow(value, [&](char* buffer, DWORD bufferSize) {
+      return GetEnvironmentVariableA(narrowName, buffer, bufferSize);
+    });
+    AssignAnsi(value);
+    return;
+  }
   if (size <= 1 || size > static_cast<DWORD>(std::numeric_limits<int32_t>::max())) {
     Empty();
     return;
@@ -64,6 +103,13 @@ void SWString::AssignEnvironment(const WCHAR* name) {
 
 void SWString::AssignCurrentDirectory() {
   DWORD size = GetCurrentDirectoryW(0, nullptr);
+  if (IsCallMissing(size)) {
+    SString directory;
+    ReadNarrow(directory,
+               [](char* buffer, DWORD bufferSize) { return GetCurrentDirectoryA(bufferSize, buffer); });
+    AssignAnsi(directory);
+    return;
+  }
   if (size <= 1 || size > static_cast<DWORD>(std::numeric_limits<int32_t>::max())) {
     Empty();
     return;

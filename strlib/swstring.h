@@ -37,13 +37,19 @@ class SWString : public CountedString<WCHAR> {
   // Converts all bytes of narrow text through the OEM code page. Text the
   // platform cannot convert gives an empty string.
   void Assign(const char* text);
+  // The same through the ANSI code page, in which the narrow file,
+  // directory and environment calls give their text.
+  void AssignAnsi(const char* text);
   // At most n characters of the text, fewer when the text ends first.
   void AssignN(const WCHAR* text, int32_t n);
   // The text up to its first `separator`, all of it when there is none.
   void AssignUpTo(const WCHAR* text, WCHAR separator);
   // The value of an environment variable; empty when missing or empty.
+  // Where the wide call is not implemented (Windows 95/98/Me) the narrow
+  // one is used.
   void AssignEnvironment(const WCHAR* name);
-  // The process's current directory; empty when it cannot be read.
+  // The process's current directory; empty when it cannot be read. Where
+  // the wide call is not implemented the narrow one is used.
   void AssignCurrentDirectory();
 
   // Appends up to 9 zero-terminated texts in order; a null pointer ends the
@@ -61,6 +67,7 @@ class SWString : public CountedString<WCHAR> {
   uint16_t LastChar() const;
 
  private:
+  void AssignNarrow(const char* text, UINT codePage);
   // `pieces` ends with a null pointer.
   void ConcatPieces(const WCHAR* const* pieces);
 };

@@ -40,7 +40,9 @@ int SwitcherApp::InstallDriverService() {
 
   service = OpenServiceA(manager, serviceName, kServiceAccess);
   if (!service) {
-    strlib::SString directory(ModuleDirectory());
+    // The service control manager reads the path as ANSI text.
+    strlib::SString directory;
+    directory.AssignAnsi(ModuleDirectory());
     strlib::SString driverPath;
     driverPath.Format("%s\\%s.sys", directory.Chars(), serviceName);
     service = CreateServiceA(manager, serviceName, serviceName, kServiceAccess, SERVICE_KERNEL_DRIVER,

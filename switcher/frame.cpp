@@ -29,6 +29,15 @@ ATOM RegisterClass(HINSTANCE instance, const char* name, WNDPROC procedure, LPCS
   return RegisterClassExA(&windowClass);
 }
 
+// The wake bits that Windows 95 and NT 4.0 know. Newer headers put
+// QS_RAWINPUT (Windows XP) and the touch and pointer bits (Windows 8) into
+// QS_ALLINPUT, and the systems before those refuse the whole wait.
+constexpr DWORD kWakeBits = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT |
+                            QS_SENDMESSAGE | QS_HOTKEY;
+// Should the wait fail all the same, the loop sleeps in steps this short, so
+// that a message still waits at most one step.
+constexpr DWORD kSleepStepMs = 10;
+
 // While the popup is open: test the quiet period whenever the queue is
 // empty, and between tests wait for a message or for the time still to go.
 // A waiting message always goes back to GetMessageA first.
@@ -38,7 +47,9 @@ void RunQuietPeriod(SwitcherApp& app) {
     if (PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE)) return;
     const DWORD waitMs = app.CheckQuietPeriod();
     if (!app.popupWindow) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, kWakeBits) == WAIT_FAILED) {
+      Sleep(waitMs < kSleepStepMs ? waitMs : kSleepStepMs);
+    }
   }
 }
 
@@ -82,7 +93,6 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   }
 
   MSG msg;
-  msg.wParam = 0;
   // GetMessageA returns -1 on an error; ending there beats spinning on it.
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
@@ -90,7 +100,9 @@ int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     RunQuietPeriod(app);
   }
   app.Teardown();
-  return static_cast<int>(msg.wParam);
+  // Every end is an orderly one: neither a failed GetMessageA nor a quit
+  // code that another program posted becomes the exit code.
+  return 0;
 }
 
 }  // namespace kelvane

@@ -98,6 +98,9 @@ class PowerProfileApi {
   // otherwise 0 after one error box.
   int Load();
   void ReportMissingEntryPoint(const char* name);
+  // Whether Load has resolved all four entry points. Until then none of
+  // them may be called.
+  bool IsBound() const;
 
   // Scheme list and list box (power_schemes.cpp).
   void RefreshSchemes();

@@ -42,6 +42,14 @@ int PowerProfileApi::Load() {
   return 1;
 }
 
+bool PowerProfileApi::IsBound() const {
+  if (!module) return false;
+  for (FARPROC address : entryAddresses) {
+    if (!address) return false;
+  }
+  return true;
+}
+
 void PowerProfileApi::ReportMissingEntryPoint(const char* name) {
   strlib::SString text;
   text.Format("Can't find process %s() in the %s", name, libraryName);

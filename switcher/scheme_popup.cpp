@@ -88,6 +88,9 @@ void SwitcherApp::ShowPopup() {
 }
 
 int SwitcherApp::AdvancePopup() {
+  // The error box of a failed binding runs a message loop of its own, which
+  // hands this message here too: without the library the key does nothing.
+  if (!PowerProfile().IsBound()) return 0;
   if (!popupWindow) {
     ShowPopup();  // the first press only opens, with the active scheme selected
   } else if (listBox) {
@@ -108,7 +111,8 @@ void SwitcherApp::CommitPopup() {
   // Takes the list box with it; the popup's WM_DESTROY clears popupWindow.
   DestroyWindow(popupWindow);
   if (!chosen) return;
-  api.SetActiveScheme()(chosen->index, nullptr, nullptr);
+  // A refused activation leaves the old scheme active: nothing to tell.
+  if (!api.SetActiveScheme()(chosen->index, nullptr, nullptr)) return;
   if (device == INVALID_HANDLE_VALUE) return;
   if (IsPresentationScheme(chosen->name)) SendPresentationNotice();
 }

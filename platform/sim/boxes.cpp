@@ -1,6 +1,10 @@
 // Modal message boxes. A box is a window of the dialog class "#32770" whose
 // title is the caption; it runs a nested message loop on the calling thread
-// until it is answered (WM_COMMAND with IDOK or IDCANCEL, or the test side).
+// until it is answered (WM_COMMAND with IDOK or IDCANCEL, or the test side),
+// or until a WM_QUIT reaches that loop: then, as on Windows, it posts the quit
+// again and returns its default button, IDOK for an MB_OK box. A box answered
+// while another box is open on top of it returns once the one on top has
+// ended and control is back in its own loop.
 #include "platform/sim/api_calls.h"
 #include "state.h"
 
@@ -31,6 +35,14 @@ LRESULT CALLBACK DialogProc(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
     return 0;
   }
   return DefWindowProcA(handle, message, wParam, lParam);
+}
+
+// The box's default button: what its dialog holds as the result until the
+// user picks a button. Only MB_OK and MB_OKCANCEL boxes are used here.
+int DefaultButton(UINT style) {
+  const UINT kDefaultButton2 = 0x100;  // MB_DEFBUTTON2
+  if ((style & 0xF) == MB_OKCANCEL && (style & 0xF00) == kDefaultButton2) return IDCANCEL;
+  return IDOK;
 }
 
 void ScheduleAnswer(int id) {
@@ -97,9 +109,11 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
       continue;
     }
     if (msg.message == WM_QUIT) {
-      // A quit ends the box and is posted again for the outer loop.
+      // A quit ends the box and is posted again for the outer loop. As on
+      // Windows, the box then returns its default button: IDOK for MB_OK,
+      // although nobody pressed it.
       PostQuitMessage(static_cast<int>(msg.wParam));
-      sim::Close(s.boxes[id], IDCANCEL);
+      sim::Close(s.boxes[id], sim::DefaultButton(style));
       break;
     }
     TranslateMessage(&msg);

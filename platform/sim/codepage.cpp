@@ -1,5 +1,6 @@
-// The OEM code page of the simulated desktop, code page 437, in both
-// directions, with MultiByteToWideChar and WideCharToMultiByte on top.
+// The two code pages of the simulated desktop in both directions: the OEM
+// code page 437 and the ANSI code page 1252, with MultiByteToWideChar and
+// WideCharToMultiByte on top.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -13,8 +14,9 @@
 namespace sim {
 namespace {
 
-// Bytes 0x80 to 0xFF; bytes below 0x80 are the same in UTF-16.
-const char16_t kUpperHalf[128] = {
+// Code page 437, bytes 0x80 to 0xFF; bytes below 0x80 are the same in UTF-16
+// in both code pages.
+const char16_t kOemUpperHalf[128] = {
     0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
     0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
     0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
@@ -27,33 +29,74 @@ const char16_t kUpperHalf[128] = {
     0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 
-char16_t ByteToWide(unsigned char byte) { return byte < 0x80 ? byte : kUpperHalf[byte - 0x80]; }
+// Code page 1252, bytes 0x80 to 0xFF. Its five unassigned bytes (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) become the control characters of the same value, as
+// Windows converts them; above 0x9F it is Latin-1.
+const char16_t kAnsiUpperHalf[128] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152,
+    0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122,
+    0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, 0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6,
+    0x00A7, 0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF, 0x00B0, 0x00B1, 0x00B2, 0x00B3,
+    0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF, 0x00C0,
+    0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7, 0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD,
+    0x00CE, 0x00CF, 0x00D0, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7, 0x00D8, 0x00D9, 0x00DA,
+    0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF, 0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,
+    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF, 0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4,
+    0x00F5, 0x00F6, 0x00F7, 0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
+};
 
-// The byte for a character, or -1 when code page 437 has none.
-int WideToByte(char16_t c) {
-  if (c < 0x80) return c;
+// One single-byte code page: its upper half and the way back, sorted by
+// character.
+class CodePage {
+ public:
+  explicit CodePage(const char16_t (&upperHalf)[128]) : upperHalf_(upperHalf) {
+    for (int i = 0; i < 128; ++i) sorted_[i] = Entry(upperHalf[i], static_cast<unsigned char>(0x80 + i));
+    std::sort(sorted_.begin(), sorted_.end());
+  }
+
+  char16_t ToWide(unsigned char byte) const { return byte < 0x80 ? byte : upperHalf_[byte - 0x80]; }
+
+  // The byte for a character, or -1 when the code page has none.
+  int ToByte(char16_t c) const {
+    if (c < 0x80) return c;
+    auto found = std::lower_bound(sorted_.begin(), sorted_.end(), Entry(c, 0));
+    return found != sorted_.end() && found->first == c ? found->second : -1;
+  }
+
+ private:
   using Entry = std::pair<char16_t, unsigned char>;
-  static const std::array<Entry, 128> sorted = [] {
-    std::array<Entry, 128> table{};
-    for (int i = 0; i < 128; ++i) table[i] = Entry(kUpperHalf[i], static_cast<unsigned char>(0x80 + i));
-    std::sort(table.begin(), table.end());
-    return table;
-  }();
-  auto found = std::lower_bound(sorted.begin(), sorted.end(), Entry(c, 0));
-  return found != sorted.end() && found->first == c ? found->second : -1;
+  const char16_t* upperHalf_;
+  std::array<Entry, 128> sorted_;
+};
+
+const CodePage& Oem() {
+  static const CodePage page(kOemUpperHalf);
+  return page;
 }
 
-bool IsOemCodePage(UINT codePage) { return codePage == CP_OEMCP || codePage == 437; }
+const CodePage& Ansi() {
+  static const CodePage page(kAnsiUpperHalf);
+  return page;
+}
+
+// The code page that a conversion call names, or null for one the desktop
+// does not have.
+const CodePage* PageOf(UINT codePage) {
+  if (codePage == CP_OEMCP || codePage == 437) return &Oem();
+  if (codePage == CP_ACP || codePage == 1252) return &Ansi();
+  return nullptr;
+}
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Encodes `count` units; a surrogate pair is one character and so one byte.
-std::string Encode(const char16_t* text, size_t count, char defaultChar, bool* usedDefault) {
+std::string Encode(const CodePage& page, const char16_t* text, size_t count, char defaultChar,
+                   bool* usedDefault) {
   std::string out;
   out.reserve(count);
   for (size_t i = 0; i < count; ++i) {
-    int byte = WideToByte(text[i]);
+    int byte = page.ToByte(text[i]);
     if (byte < 0) {
       if (IsHighSurrogate(text[i]) && i + 1 < count && IsLowSurrogate(text[i + 1])) ++i;
       out += defaultChar;
@@ -67,16 +110,29 @@ std::string Encode(const char16_t* text, size_t count, char defaultChar, bool* u
 
 }  // namespace
 
-std::u16string OemToWide(const std::string& bytes) {
+namespace {
+
+std::u16string Decode(const CodePage& page, const std::string& bytes) {
   std::u16string out;
   out.reserve(bytes.size());
-  for (char byte : bytes) out += ByteToWide(static_cast<unsigned char>(byte));
+  for (char byte : bytes) out += page.ToWide(static_cast<unsigned char>(byte));
   return out;
 }
 
+}  // namespace
+
+std::u16string OemToWide(const std::string& bytes) { return Decode(Oem(), bytes); }
+
 std::string WideToOem(const std::u16string& text) {
   bool usedDefault = false;
-  return Encode(text.data(), text.size(), '?', &usedDefault);
+  return Encode(Oem(), text.data(), text.size(), '?', &usedDefault);
+}
+
+std::u16string AnsiToWide(const std::string& bytes) { return Decode(Ansi(), bytes); }
+
+std::string WideToAnsi(const std::u16string& text) {
+  bool usedDefault = false;
+  return Encode(Ansi(), text.data(), text.size(), '?', &usedDefault);
 }
 
 std::u16string Utf8ToWide(const std::string& text) {
@@ -132,7 +188,8 @@ std::string WideToUtf8(const std::u16string& text) {
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR source, int sourceCount, LPWSTR target,
                                int targetCount) {
   SIM_API_CALL();
-  if (!sim::IsOemCodePage(codePage) || !source || sourceCount == 0 || sourceCount < -1 || targetCount < 0 ||
+  const sim::CodePage* page = sim::PageOf(codePage);
+  if (!page || !source || sourceCount == 0 || sourceCount < -1 || targetCount < 0 ||
       (targetCount > 0 && !target)) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -144,14 +201,15 @@ int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR source, int sourceCo
     sim::SetError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  for (size_t i = 0; i < count; ++i) target[i] = sim::ByteToWide(static_cast<unsigned char>(source[i]));
+  for (size_t i = 0; i < count; ++i) target[i] = page->ToWide(static_cast<unsigned char>(source[i]));
   return static_cast<int>(count);
 }
 
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceCount, LPSTR target,
                                int targetCount, LPCSTR defaultChar, LPBOOL usedDefaultChar) {
   SIM_API_CALL();
-  if (!sim::IsOemCodePage(codePage) || !source || sourceCount == 0 || sourceCount < -1 || targetCount < 0 ||
+  const sim::CodePage* page = sim::PageOf(codePage);
+  if (!page || !source || sourceCount == 0 || sourceCount < -1 || targetCount < 0 ||
       (targetCount > 0 && !target)) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -163,7 +221,7 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceC
     ++count;
   }
   bool usedDefault = false;
-  std::string bytes = sim::Encode(source, count, defaultChar ? *defaultChar : '?', &usedDefault);
+  std::string bytes = sim::Encode(*page, source, count, defaultChar ? *defaultChar : '?', &usedDefault);
   if (usedDefaultChar) *usedDefaultChar = usedDefault ? TRUE : FALSE;
   if (targetCount == 0) return static_cast<int>(bytes.size());
   if (static_cast<size_t>(targetCount) < bytes.size()) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/sim/api_calls.h"
+#include "platform/sim/oem_text.h"
 #include "state.h"
 
 namespace sim {
@@ -42,7 +43,11 @@ struct ThreadExit {
     }
     thread->timers.clear();
     thread->posted.clear();
+    // Sends that the program will never handle answer 0 to their senders.
+    for (auto& sent : thread->incomingSent) sent->done = true;
+    thread->incomingSent.clear();
     process->running = false;
+    for (auto& hook : s.exitHooks) hook();
     Record(TraceEvent::kEnded, nullptr, 0, static_cast<WPARAM>(process->exitCode), 0, process->name);
     thread->finished = true;
     std::lock_guard<std::mutex> lock(s.baton);
@@ -79,6 +84,8 @@ bool Runnable(const Desktop::State& s, const Thread& thread) {
   if (thread.finished) return false;
   if (!thread.started) return true;
   if (!thread.waiting) return false;
+  // A thread waiting for the answer to its send still handles sends to it.
+  if (thread.awaitingReply) return thread.awaitingReply->done || !thread.incomingSent.empty();
   if (thread.wakeAt >= 0 && s.now >= thread.wakeAt) return true;
   return thread.wakeOnInput && HasInput(thread);
 }
@@ -157,12 +164,6 @@ bool Step(Desktop::State& s, Nanos until, bool countTimers) {
   return true;
 }
 
-std::u16string WidenLatin1(const std::string& text) {
-  std::u16string wide;
-  for (char c : text) wide += static_cast<unsigned char>(c);
-  return wide;
-}
-
 }  // namespace
 
 Desktop::State& D() {
@@ -211,14 +212,14 @@ void WaitUntilRunnable(Thread* thread, Nanos wakeAt, bool wakeOnInput) {
 }
 
 bool HasInput(const Thread& thread) {
-  if (!thread.posted.empty() || thread.quitPosted) return true;
+  if (!thread.incomingSent.empty() || !thread.posted.empty() || thread.quitPosted) return true;
   for (const Timer& timer : thread.timers) {
     if (timer.expired) return true;
   }
   const Desktop::State& s = D();
-  for (int box : thread.boxes) {
-    if (!s.boxes[box].open) return true;
-  }
+  // Only the innermost box's loop runs: an outer box answered meanwhile is
+  // seen when control is back in its own loop, not before.
+  if (!thread.boxes.empty() && !s.boxes[thread.boxes.back()].open) return true;
   for (const auto& entry : s.windows) {
     if (entry.second->thread == &thread && entry.second->needsPaint && entry.second->visible) return true;
   }
@@ -303,8 +304,11 @@ int Desktop::Start(const ProgramImage& image, const StartOptions& options) {
   process->name = image.name;
   process->image = image;
   process->options = options;
-  process->commandLine = options.commandLine.empty() ? "\"" + options.modulePath + "\"" : options.commandLine;
-  process->commandLineW = WidenLatin1(process->commandLine);
+  // The command line is UTF-8 on the test side; the program sees it as
+  // ANSI text (GetCommandLineA, the entry's argument) and as UTF-16.
+  process->commandLineW =
+      Utf8ToWide(options.commandLine.empty() ? "\"" + options.modulePath + "\"" : options.commandLine);
+  process->commandLine = WideToAnsi(process->commandLineW);
   process->currentDirectory = options.currentDirectory;
   process->running = true;
   process->thread = std::make_unique<Thread>();
@@ -312,7 +316,8 @@ int Desktop::Start(const ProgramImage& image, const StartOptions& options) {
   process->thread->process = process.get();
   Process* raw = process.get();
   s.processes.push_back(std::move(process));
-  Record(TraceEvent::kStarted, nullptr, 0, static_cast<WPARAM>(raw->pid), 0, raw->name, raw->commandLine);
+  Record(TraceEvent::kStarted, nullptr, 0, static_cast<WPARAM>(raw->pid), 0, raw->name,
+         WideToUtf8(raw->commandLineW));
   raw->thread->os = std::thread(ThreadMain, raw);
   return raw->pid;
 }

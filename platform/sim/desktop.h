@@ -70,7 +70,7 @@ OSVERSIONINFOA Windows2000();
 // How a program is started. The defaults are an ordinary start on Windows 2000.
 struct StartOptions {
   std::string modulePath = "C:\\Notebook\\program.exe";
-  std::string commandLine;  // empty: the module path in double quotes
+  std::string commandLine;  // UTF-8; empty: the module path in double quotes
   std::string currentDirectory = "C:\\";
   OSVERSIONINFOA version = Windows2000();
   bool versionQueryFails = false;
@@ -121,7 +121,8 @@ struct BoxRecord {
   Nanos closedAt;
 };
 
-// A companion window that only records what reaches it.
+// A companion window that only records what reaches it, and how: posted to
+// its queue or sent to its procedure (a fake answers a send at once with 0).
 struct FakeWindow {
   HWND handle;
   std::string className;
@@ -131,6 +132,7 @@ struct FakeWindow {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    bool posted;
   };
   std::vector<Message> received;
 };
@@ -199,6 +201,8 @@ class Desktop {
 
   // --- failures a test can provoke ---
   void FailNextWindowCreations(int count);
+  // The program's next `count` GetMessageA calls return -1 (an error).
+  void FailNextGetMessage(int pid, int count = 1);
 
   struct State;
   State& state() { return *state_; }

@@ -38,6 +38,11 @@ struct DeviceTable {
   int closeFaults = 0;
   std::vector<DeviceCall> log;
 
+  // Handles are released as their program ends, recorded under that program.
+  DeviceTable() {
+    D().exitHooks.push_back([this] { ReleaseEnded(); });
+  }
+
   static DeviceTable& Get() { return DesktopArea<DeviceTable>(); }
 
   // Logs a call on the desktop, in the model's own log and in the trace.
@@ -240,11 +245,15 @@ BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBu
   DWORD information = 0;
   DWORD error = handle->model->Control(handle->name, dwIoControlCode, buffer.data(), nInBufferSize,
                                        nOutBufferSize, &information);
+  information = std::min(information, nOutBufferSize);
   if (error != ERROR_SUCCESS) {
-    *lpBytesReturned = 0;
+    // A driver that fails with a warning status (STATUS_BUFFER_OVERFLOW:
+    // ERROR_MORE_DATA) still has its reply copied; the model says so by
+    // reporting bytes with the error.
+    if (information > 0) std::memcpy(lpOutBuffer, buffer.data(), information);
+    *lpBytesReturned = information;
     return fail(error);
   }
-  information = std::min(information, nOutBufferSize);
   if (information > 0) std::memcpy(lpOutBuffer, buffer.data(), information);
   *lpBytesReturned = information;
   call.bytesReturned = information;

@@ -9,12 +9,15 @@
 // part), so a handle opened with share mode 0 and read or write access keeps
 // every other such open out with ERROR_SHARING_VIOLATION. Control requests are
 // METHOD_BUFFERED: the model sees a copy of the input, and only the bytes it
-// reports are copied back to the output buffer, only on success. A handle
+// reports are copied back to the output buffer: on success, and on a failure
+// only when the model reports bytes with it (a driver completing with a
+// warning status such as STATUS_BUFFER_OVERFLOW, ERROR_MORE_DATA). A handle
 // belongs to the program that opened it; used by another program, closed,
 // never issued, or INVALID_HANDLE_VALUE, it gives FALSE with
 // ERROR_INVALID_HANDLE and no buffer is touched; a close of such a handle
 // counts as a fault. Handles a program left open are released when it ends
-// (logged as kReleasedAtExit). Overlapped requests are not modelled
+// (logged as kReleasedAtExit, in the trace under that program, just before
+// its end). Overlapped requests are not modelled
 // (ERROR_INVALID_PARAMETER). Every call goes to the trace (kind kDevice,
 // detail such as "DeviceIoControl TRAVOK 0x222408"), to the desktop-wide log
 // and to the model's own log.
@@ -72,7 +75,8 @@ class DeviceModel {
   virtual DWORD Open(const DeviceOpen& request) = 0;
   // One control request. `buffer` holds the inSize input bytes and has room
   // for max(inSize, outSize); the model writes its reply there and sets
-  // *information to the reply's size. ERROR_SUCCESS or the error to report.
+  // *information to the reply's size. ERROR_SUCCESS or the error to report;
+  // with an error, a non-zero *information still copies the reply.
   virtual DWORD Control(const std::string& name, DWORD code, BYTE* buffer, DWORD inSize, DWORD outSize,
                         DWORD* information) = 0;
   // A handle to `name` was closed (or released at the program's end).

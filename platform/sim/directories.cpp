@@ -1,11 +1,12 @@
 // The current directory of each simulated program, and full path names
-// formed from it.
+// formed from it. The narrow calls take and give ANSI text.
 #include <cstring>
 
 #include "platform/sim/api_calls.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/oem_text.h"
 #include "platform/sim/state.h"
+#include "platform/sim/wide_calls.h"
 #include "platform/win32.h"
 
 namespace {
@@ -52,24 +53,18 @@ BOOL EnterDirectory(const std::u16string& path) {
 
 DWORD WINAPI GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
   SIM_API_CALL();
-  if (!sim::WideFileCallsImplemented()) {
-    sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
-    return 0;
-  }
+  if (sim::RefuseWideCallOn9x()) return 0;
   return CopyOut<WCHAR>(sim::CallerDirectory(), bufferLength, buffer);
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
   SIM_API_CALL();
-  return CopyOut<CHAR>(sim::WideToOem(sim::CallerDirectory()), bufferLength, buffer);
+  return CopyOut<CHAR>(sim::WideToAnsi(sim::CallerDirectory()), bufferLength, buffer);
 }
 
 BOOL WINAPI SetCurrentDirectoryW(LPCWSTR pathName) {
   SIM_API_CALL();
-  if (!sim::WideFileCallsImplemented()) {
-    sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
-    return FALSE;
-  }
+  if (sim::RefuseWideCallOn9x()) return FALSE;
   if (!pathName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -83,7 +78,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR pathName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  return EnterDirectory(sim::OemToWide(pathName));
+  return EnterDirectory(sim::AnsiToWide(pathName));
 }
 
 DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart) {
@@ -93,11 +88,11 @@ DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer,
     return 0;
   }
   std::u16string full;
-  if (!sim::FullPathName(sim::OemToWide(fileName), sim::CallerDirectory(), &full)) {
+  if (!sim::FullPathName(sim::AnsiToWide(fileName), sim::CallerDirectory(), &full)) {
     sim::SetError(sim::kErrorInvalidName);
     return 0;
   }
-  std::string narrow = sim::WideToOem(full);
+  std::string narrow = sim::WideToAnsi(full);
   DWORD result = CopyOut<CHAR>(narrow, bufferLength, buffer);
   if (filePart && result == narrow.size()) {
     // The last name, or null when the path ends with a backslash.

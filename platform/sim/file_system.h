@@ -21,9 +21,6 @@ bool FullPathName(const std::u16string& path, const std::u16string& currentDirec
 // in `error`.
 DWORD AttributesOf(const std::u16string& fullPath, DWORD* error);
 
-// Whether the wide file calls exist (false as on Windows 95/98/Me).
-bool WideFileCallsImplemented();
-
 // The calling program's current directory; "C:\" on the test side.
 std::u16string CallerDirectory();
 

@@ -10,6 +10,7 @@
 #include "platform/sim/file_system.h"
 #include "platform/sim/oem_text.h"
 #include "platform/sim/state.h"
+#include "platform/sim/wide_calls.h"
 #include "platform/win32.h"
 
 namespace sim {
@@ -19,7 +20,6 @@ struct FileSystem {
   // Folded full path without trailing backslash -> attributes. Roots other
   // than "C:" exist once something has been added under them.
   std::map<std::u16string, DWORD> entries;
-  bool wideCallsImplemented = true;
 };
 
 FileSystem& Files() { return DesktopArea<FileSystem>(); }
@@ -167,8 +167,6 @@ DWORD AttributesOf(const std::u16string& fullPath, DWORD* error) {
   return INVALID_FILE_ATTRIBUTES;
 }
 
-bool WideFileCallsImplemented() { return Files().wideCallsImplemented; }
-
 std::u16string CallerDirectory() {
   Process* process = CurrentProcess();
   return process ? Utf8ToWide(process->currentDirectory) : u"C:\\";
@@ -192,8 +190,6 @@ bool IsFile(Desktop&, const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void SetWideFileCallsImplemented(Desktop&, bool implemented) { Files().wideCallsImplemented = implemented; }
-
 std::string CurrentDirectoryOf(Desktop& desktop, int pid) { return desktop.ProcessOf(pid).currentDirectory; }
 
 }  // namespace sim
@@ -216,10 +212,7 @@ DWORD AttributesOfCallerPath(const std::u16string& path) {
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR fileName) {
   SIM_API_CALL();
-  if (!sim::WideFileCallsImplemented()) {
-    sim::SetError(ERROR_CALL_NOT_IMPLEMENTED);
-    return INVALID_FILE_ATTRIBUTES;
-  }
+  if (sim::RefuseWideCallOn9x()) return INVALID_FILE_ATTRIBUTES;
   if (!fileName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return INVALID_FILE_ATTRIBUTES;
@@ -233,5 +226,5 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return INVALID_FILE_ATTRIBUTES;
   }
-  return AttributesOfCallerPath(sim::OemToWide(fileName));
+  return AttributesOfCallerPath(sim::AnsiToWide(fileName));
 }

@@ -5,7 +5,9 @@
 //
 // Paths are UTF-8 and absolute ("C:\Tools\tool.exe"); '/' counts as '\', and
 // names compare without regard to case, as on Windows. The narrow calls read
-// and write their text in the desktop's OEM code page (437).
+// and write their text in the desktop's ANSI code page (1252), as Windows'
+// file calls do; the wide ones fail with ERROR_CALL_NOT_IMPLEMENTED (120)
+// for a program that runs on Windows 95/98/Me.
 #pragma once
 
 #include <string>
@@ -22,11 +24,6 @@ void AddDirectory(Desktop& desktop, const std::string& path);
 void AddFile(Desktop& desktop, const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 bool IsDirectory(Desktop& desktop, const std::string& path);
 bool IsFile(Desktop& desktop, const std::string& path);
-
-// As on Windows 95/98/Me: the wide file calls GetFileAttributesW,
-// GetCurrentDirectoryW and SetCurrentDirectoryW fail with
-// ERROR_CALL_NOT_IMPLEMENTED (120) while this is off. On by default.
-void SetWideFileCallsImplemented(Desktop& desktop, bool implemented);
 
 // The current directory of a program, as GetCurrentDirectory gives it.
 std::string CurrentDirectoryOf(Desktop& desktop, int pid);

@@ -1,6 +1,8 @@
 // Message queues and timers: posting and sending, the retrieval order of
 // Windows (posted messages, then WM_QUIT, WM_PAINT, WM_TIMER), accelerators,
-// and the waits that hand the baton back while a queue is empty.
+// and the waits that hand the baton back while a queue is empty. A message
+// sent to another program's window waits, with its sender, until that
+// program looks at its queue (GetMessageA, PeekMessageA, a box's loop).
 #include <strings.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 
 #include "platform/sim/api_calls.h"
 #include "state.h"
+#include "wide_calls.h"
 
 namespace sim {
 
@@ -27,8 +30,10 @@ bool InFilter(const MSG& msg, HWND window, UINT first, UINT last) {
 
 DWORD NowMs() { return static_cast<DWORD>(D().now / kMillisecond); }
 
-// Takes the next message for the thread in the order Windows delivers them.
+// Takes the next message for the thread in the order Windows delivers them,
+// after handing the messages sent to it to their procedures.
 bool NextMessage(Thread& thread, MSG* out, HWND window, UINT first, UINT last, bool remove) {
+  DeliverSentMessages(thread);
   for (auto it = thread.posted.begin(); it != thread.posted.end(); ++it) {
     if (!InFilter(*it, window, first, last)) continue;
     *out = *it;
@@ -77,23 +82,45 @@ LRESULT Send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, bool wide)
   }
   Record(TraceEvent::kSent, handle, message, wParam, lParam, window->className);
   if (window->listBox) return ListBoxMessage(*window, message, wParam, lParam, wide);
-  if (!window->fake && window->thread != CurrentThread()) {
-    // Sending across programs would block the sender until the receiver
-    // answers; nothing in the system does it, so the desktop refuses it.
+  Thread* sender = CurrentThread();
+  if (window->fake || window->thread == sender) return CallWindowProcedure(*window, message, wParam, lParam);
+  if (!sender) {
+    // The test side has no thread to wait on; it posts instead.
     SetError(ERROR_ACCESS_DENIED);
     return 0;
   }
-  return CallWindowProcedure(*window, message, wParam, lParam);
+  // Another program's window: the sender waits until that program's thread
+  // looks at its queue and the procedure has answered.
+  auto sent = std::make_shared<SentMessage>(SentMessage{handle, message, wParam, lParam});
+  window->thread->incomingSent.push_back(sent);
+  sender->awaitingReply = sent;
+  while (!sent->done && !sender->unwinding) {
+    WaitUntilRunnable(sender, -1, false);
+    DeliverSentMessages(*sender);
+  }
+  sender->awaitingReply = nullptr;
+  return sent->result;
 }
 
 }  // namespace
 
 bool TakeMessage(Thread& thread, MSG* out) { return NextMessage(thread, out, nullptr, 0, 0, true); }
 
+void DeliverSentMessages(Thread& thread) {
+  while (!thread.incomingSent.empty()) {
+    std::shared_ptr<SentMessage> sent = thread.incomingSent.front();
+    thread.incomingSent.pop_front();
+    if (Window* window = FindWindowRecord(sent->window)) {
+      sent->result = CallWindowProcedure(*window, sent->message, sent->wParam, sent->lParam);
+    }
+    sent->done = true;
+  }
+}
+
 void PostTo(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
   Record(TraceEvent::kPosted, window.handle, message, wParam, lParam, window.className, window.title);
   if (window.fake) {
-    CallWindowProcedure(window, message, wParam, lParam);
+    ReceiveAtFake(window, message, wParam, lParam, true);
     return;
   }
   window.thread->posted.push_back(MSG{window.handle, message, wParam, lParam, NowMs(), {0, 0}});
@@ -103,6 +130,8 @@ void Desktop::Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* window = FindWindowRecord(handle);
   if (window) PostTo(*window, message, wParam, lParam);
 }
+
+void Desktop::FailNextGetMessage(int pid, int count) { ProcessOf(pid).thread->failGetMessage = count; }
 
 std::map<UINT_PTR, UINT> Desktop::TimersOf(HWND handle) const {
   std::map<UINT_PTR, UINT> timers;
@@ -144,12 +173,18 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT WINAPI SendMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   SIM_API_CALL();
+  if (sim::RefuseWideCallOn9x()) return 0;
   return sim::Send(handle, message, wParam, lParam, true);
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
   SIM_API_CALL();
   sim::Thread& thread = sim::CallingThread();
+  if (thread.failGetMessage > 0) {
+    --thread.failGetMessage;
+    sim::SetError(ERROR_INVALID_PARAMETER);
+    return -1;  // the message record is left as it was
+  }
   for (;;) {
     if (thread.unwinding) {
       *msg = MSG{nullptr, WM_QUIT, 0, 0, sim::NowMs(), {0, 0}};
@@ -208,26 +243,6 @@ UINT WINAPI RegisterWindowMessageA(LPCSTR name) {
   const UINT value = s.nextRegisteredMessage++;
   s.registeredMessages[name] = value;
   return value;
-}
-
-DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
-  SIM_API_CALL();
-  sim::Thread& thread = sim::CallingThread();
-  if (count != 0) {
-    sim::SetError(ERROR_INVALID_PARAMETER);
-    return WAIT_FAILED;
-  }
-  if (sim::HasInput(thread)) return WAIT_OBJECT_0;
-  if (milliseconds == 0) return WAIT_TIMEOUT;
-  const sim::Nanos deadline = milliseconds == INFINITE ? -1 : D().now + sim::Ms(milliseconds);
-  sim::WaitUntilRunnable(&thread, deadline, true);
-  return sim::HasInput(thread) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
-}
-
-void WINAPI Sleep(DWORD milliseconds) {
-  SIM_API_CALL();
-  sim::Thread& thread = sim::CallingThread();
-  sim::WaitUntilRunnable(&thread, D().now + sim::Ms(milliseconds), false);
 }
 
 UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC proc) {

@@ -6,8 +6,10 @@
 
 #include "kernel32.h"
 #include "modules.h"
+#include "oem_text.h"
 #include "platform/sim/api_calls.h"
 #include "state.h"
+#include "wide_calls.h"
 
 namespace sim {
 namespace {
@@ -21,9 +23,18 @@ struct ProcessFactsArea {
 
 ProcessFactsArea& Facts() { return DesktopArea<ProcessFactsArea>(); }
 
+// Windows NT 4.0 and 2000 cut a module name that does not fit to nSize
+// characters with no terminator and leave the last error as it was.
+bool CutsModuleNamesUnterminated() {
+  const OSVERSIONINFOA& version = process::CallerOptions().version;
+  return version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+         (version.dwMajorVersion < 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion == 0));
+}
+
 // Copies `text` to a buffer of nSize characters as GetModuleFileName does:
 // when it does not fit, the text is cut to nSize - 1 characters plus the
-// terminator, the result is nSize and the error ERROR_INSUFFICIENT_BUFFER.
+// terminator, the result is nSize and the error ERROR_INSUFFICIENT_BUFFER;
+// on NT 4.0 and 2000 it is cut to nSize characters without terminator.
 template <class Char, class Text>
 DWORD CopyModuleName(const Text& text, Char* buffer, DWORD nSize) {
   if (nSize == 0 || buffer == nullptr) {
@@ -34,6 +45,10 @@ DWORD CopyModuleName(const Text& text, Char* buffer, DWORD nSize) {
     std::copy(text.begin(), text.end(), buffer);
     buffer[text.size()] = 0;
     return static_cast<DWORD>(text.size());
+  }
+  if (CutsModuleNamesUnterminated()) {
+    std::copy(text.begin(), text.begin() + nSize, buffer);
+    return nSize;
   }
   std::copy(text.begin(), text.begin() + (nSize - 1), buffer);
   buffer[nSize - 1] = 0;
@@ -166,11 +181,13 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
   SIM_API_CALL();
   std::string path;
   if (!ModulePath(hModule, &path)) return 0;
-  return sim::CopyModuleName(path, lpFilename, nSize);
+  // Test-side paths are UTF-8; the narrow call gives ANSI text, as Windows does.
+  return sim::CopyModuleName(sim::WideToAnsi(sim::process::Widen(path)), lpFilename, nSize);
 }
 
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
   SIM_API_CALL();
+  if (sim::RefuseWideCallOn9x()) return 0;
   std::string path;
   if (!ModulePath(hModule, &path)) return 0;
   return sim::CopyModuleName(sim::process::Widen(path), lpFilename, nSize);

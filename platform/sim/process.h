@@ -5,6 +5,9 @@
 // Contract: GetVersionExA, GetCommandLineA and GetModuleFileNameA/W answer
 // from the calling program's StartOptions (the test side gets the defaults).
 // GetVersionExA insists on dwOSVersionInfoSize == sizeof(OSVERSIONINFOA).
+// GetModuleFileNameA/W cut a name that does not fit as the program's system
+// does: NT 4.0 and 2000 fill the buffer without terminator and leave the
+// last error; the others end it with a terminator and ERROR_INSUFFICIENT_BUFFER.
 // WinExec starts nothing by itself: it records the start (trace kind
 // kWinExec, the log below) and returns 33, unless a handler says otherwise.
 // QueryPerformanceCounter is floor(now * frequency / 1e9); a frequency of 0

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/sim/api_calls.h"
+#include "platform/sim/oem_text.h"
 #include "process.h"
 #include "state.h"
 
@@ -219,7 +220,8 @@ SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCS
   call.type = dwServiceType;
   call.startType = dwStartType;
   call.errorControl = dwErrorControl;
-  call.binaryPath = lpBinaryPathName ? lpBinaryPathName : "";
+  // The service control manager reads the path as ANSI text.
+  call.binaryPath = lpBinaryPathName ? sim::WideToUtf8(sim::AnsiToWide(lpBinaryPathName)) : "";
   call.loadOrderGroupNull = lpLoadOrderGroup == nullptr;
   call.tagIdNull = lpdwTagId == nullptr;
   call.dependenciesNull = lpDependencies == nullptr;

@@ -36,7 +36,7 @@ struct Service {
   DWORD type = SERVICE_KERNEL_DRIVER;
   DWORD startType = SERVICE_DEMAND_START;
   DWORD errorControl = SERVICE_ERROR_NORMAL;
-  std::string binaryPath;
+  std::string binaryPath;  // UTF-8, as CreateServiceA's ANSI text reads
   bool running = false;
   bool markedForDelete = false;
 };
@@ -65,7 +65,7 @@ struct Call {
   std::string displayName;
   DWORD desiredAccess = 0;  // also OpenSCManagerA / OpenServiceA
   DWORD type = 0, startType = 0, errorControl = 0;
-  std::string binaryPath;
+  std::string binaryPath;  // UTF-8, as the ANSI text given reads
   bool loadOrderGroupNull = true, tagIdNull = true, dependenciesNull = true, startNameNull = true,
        passwordNull = true;
   // OpenSCManagerA

@@ -77,8 +77,15 @@ struct Timer {
   uint64_t order;  // creation order, to pick among expired timers
 };
 
-struct OpenBox {
-  int recordIndex;
+// A message sent from one program's thread to a window of another: the
+// sender waits until the receiver's thread pumps and the procedure answers.
+struct SentMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  LRESULT result = 0;
+  bool done = false;
 };
 
 struct Thread {
@@ -89,6 +96,11 @@ struct Thread {
   std::deque<MSG> posted;
   bool quitPosted = false;
   int quitCode = 0;
+  int failGetMessage = 0;  // GetMessageA calls still to fail
+  // Sends from other threads not yet handled, oldest first.
+  std::deque<std::shared_ptr<SentMessage>> incomingSent;
+  // The send this thread waits on, if any.
+  std::shared_ptr<SentMessage> awaitingReply;
   std::vector<Timer> timers;
   bool started = false;
   bool waiting = false;
@@ -152,6 +164,9 @@ struct Desktop::State {
   std::vector<std::function<void(const TraceEvent&)>> listeners;
 
   AreaStore areas;  // desktop-wide state of the Win32 areas
+  // Called on the thread of each program that ends, after it has stopped
+  // running and before its end is recorded: what the areas release then.
+  std::vector<std::function<void()>> exitHooks;
 };
 
 // The desktop in force; every Win32 function works on it.
@@ -178,15 +193,22 @@ Window* FindWindowRecord(HWND handle);
 // Gives the baton back to the test side until this thread has something to do:
 // input (with wakeOnInput) or the end of a timed wait at `wakeAt` (-1 none).
 void WaitUntilRunnable(Thread* thread, Nanos wakeAt, bool wakeOnInput);
-// Whether a thread has input waiting: posted messages, quit, expired timers,
-// or an answered box.
+// Whether a thread has input waiting: messages sent to it from other
+// threads, posted messages, quit, expired timers, or its innermost box
+// answered.
 bool HasInput(const Thread& thread);
 // Takes the thread's next message in delivery order, without waiting.
 bool TakeMessage(Thread& thread, MSG* out);
 // Puts a message in the queue of the window's thread (or hands it to a fake).
 void PostTo(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls a window procedure as the desktop does for queued and sent messages.
+// A fake window records the message as sent.
 LRESULT CallWindowProcedure(Window& window, UINT message, WPARAM wParam, LPARAM lParam);
+// A fake window records a message, posted or sent.
+LRESULT ReceiveAtFake(Window& window, UINT message, WPARAM wParam, LPARAM lParam, bool posted);
+// Hands the sends waiting for `thread` to their window procedures, as
+// Windows does whenever a thread looks at its queue.
+void DeliverSentMessages(Thread& thread);
 // Makes a window record without messages (used for fake windows and boxes).
 HWND CreateWindowRecord(Process* process, Thread* thread, const WindowClass& windowClass, DWORD exStyle,
                         const char* title, DWORD style, int x, int y, int width, int height, HWND parent,

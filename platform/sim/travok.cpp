@@ -20,11 +20,11 @@ void PutWord(BYTE* buffer, WORD word) { std::memcpy(buffer, &word, sizeof word);
 
 void TravokModel::PushKey(WORD key, int zeroReadsFirst) { queue_.push_back({key, zeroReadsFirst}); }
 
-void TravokModel::FailControl(DWORD code, DWORD error) {
+void TravokModel::FailControl(DWORD code, DWORD error, WORD reply) {
   if (error == 0) {
     failing_.erase(code);
   } else {
-    failing_[code] = error;
+    failing_[code] = Failure{error, reply};
   }
 }
 
@@ -46,7 +46,13 @@ DWORD TravokModel::Control(const std::string& /*name*/, DWORD code, BYTE* buffer
                            DWORD* information) {
   *information = 0;
   auto failing = failing_.find(code);
-  if (failing != failing_.end()) return failing->second;
+  if (failing != failing_.end()) {
+    if (failing->second.reply != 0 && outSize >= 2) {
+      PutWord(buffer, failing->second.reply);
+      *information = 2;
+    }
+    return failing->second.error;
+  }
   switch (code) {
     case kSetKeyReporting: {
       if (inSize < 2) return ERROR_INSUFFICIENT_BUFFER;

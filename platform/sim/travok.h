@@ -12,6 +12,7 @@
 //   0x222408  replies the number of waiting keys (at most 0xFFFF), 0 when none.
 //   0x22240C  replies the next key and removes it, or 0; a key pushed with
 //             zeroReadsFirst = k answers 0 to the first k reads that reach it.
+// A request set to fail may still write a reply word (see FailControl).
 // A buffer shorter than 2 bytes fails with ERROR_INSUFFICIENT_BUFFER, another
 // code with ERROR_INVALID_FUNCTION. Opens fail with ERROR_FILE_NOT_FOUND while
 // the driver is absent; the VxD open can be set to fail with a given error
@@ -40,7 +41,9 @@ class TravokModel : public DeviceModel {
   void SetPresent(bool present) { present_ = present; }
   void SetVxdOpenError(DWORD error) { vxdOpenError_ = error; }
   // Makes every request with `code` fail with `error` (0: succeed again).
-  void FailControl(DWORD code, DWORD error);
+  // A non-zero `reply` is still written to the output word, as by a driver
+  // that fails with a warning status (then `error` is ERROR_MORE_DATA).
+  void FailControl(DWORD code, DWORD error, WORD reply = 0);
 
   bool Reporting() const { return reporting_; }
   size_t Waiting() const { return queue_.size(); }
@@ -62,7 +65,11 @@ class TravokModel : public DeviceModel {
   };
   std::deque<Key> queue_;
   std::vector<WORD> delivered_;
-  std::map<DWORD, DWORD> failing_;
+  struct Failure {
+    DWORD error;
+    WORD reply;
+  };
+  std::map<DWORD, Failure> failing_;
   bool present_ = true;
   bool reporting_ = false;
   DWORD vxdOpenError_ = 0;

@@ -129,8 +129,31 @@ typedef struct tagPAINTSTRUCT {
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
-// MsgWaitForMultipleObjects.
-#define QS_ALLINPUT 0x04FF
+// Wake bits of MsgWaitForMultipleObjects, as MinGW's winuser.h gives them
+// for the same _WIN32_WINNT: QS_RAWINPUT (Windows XP) is always defined and
+// part of QS_INPUT, QS_TOUCH and QS_POINTER (Windows 8) from 0x0602 on.
+#define QS_KEY 0x0001
+#define QS_MOUSEMOVE 0x0002
+#define QS_MOUSEBUTTON 0x0004
+#define QS_POSTMESSAGE 0x0008
+#define QS_TIMER 0x0010
+#define QS_PAINT 0x0020
+#define QS_SENDMESSAGE 0x0040
+#define QS_HOTKEY 0x0080
+#define QS_ALLPOSTMESSAGE 0x0100
+#define QS_RAWINPUT 0x0400
+#if _WIN32_WINNT >= 0x0602
+#define QS_TOUCH 0x0800
+#define QS_POINTER 0x1000
+#endif
+#define QS_MOUSE (QS_MOUSEMOVE | QS_MOUSEBUTTON)
+#if _WIN32_WINNT >= 0x0602
+#define QS_INPUT (QS_MOUSE | QS_KEY | QS_RAWINPUT | QS_TOUCH | QS_POINTER)
+#else
+#define QS_INPUT (QS_MOUSE | QS_KEY | QS_RAWINPUT)
+#endif
+#define QS_ALLEVENTS (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY)
+#define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE)
 
 // SetWindowPos.
 #define HWND_TOP ((HWND)0)

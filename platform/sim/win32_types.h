@@ -6,6 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
+// The Windows version the headers target; without one, MinGW's default
+// (Windows 10), so that version-dependent constants match the MinGW build.
+#ifndef _WIN32_WINNT
+#define _WIN32_WINNT 0x0A00
+#endif
+
 #define WINAPI
 #define CALLBACK
 #define APIENTRY

@@ -91,12 +91,14 @@ void RegisterSystemClass(const char* name, WNDPROC proc) {
   classes.push_back(c);
 }
 
+LRESULT ReceiveAtFake(Window& window, UINT message, WPARAM wParam, LPARAM lParam, bool posted) {
+  window.fake->received.push_back(FakeWindow::Message{D().now, message, wParam, lParam, posted});
+  Record(TraceEvent::kReceived, window.handle, message, wParam, lParam, window.className, window.title);
+  return 0;
+}
+
 LRESULT CallWindowProcedure(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (window.fake) {
-    window.fake->received.push_back(FakeWindow::Message{D().now, message, wParam, lParam});
-    Record(TraceEvent::kReceived, window.handle, message, wParam, lParam, window.className, window.title);
-    return 0;
-  }
+  if (window.fake) return ReceiveAtFake(window, message, wParam, lParam, false);
   if (!window.proc) return 0;
   ProgramCallback program;
   return window.proc(window.handle, message, wParam, lParam);

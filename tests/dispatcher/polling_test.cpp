@@ -1,5 +1,6 @@
 // The polling machine of timers 1, 2 and 3, also under the nesting that
-// modal boxes bring, stated as the sequence of events it must produce.
+// modal boxes bring, stated as the sequence of events it must produce. Every
+// key reaches its companion posted, never sent.
 #include "tests/dispatcher/plimset_fixture.h"
 
 namespace plimset_test {
@@ -9,13 +10,14 @@ using E = expected::Event;
 
 constexpr auto kSet = TraceEvent::kTimerSet;
 constexpr auto kKilled = TraceEvent::kTimerKilled;
+constexpr auto kPost = TraceEvent::kPosted;
 constexpr auto kGot = TraceEvent::kReceived;
 constexpr auto kOpened = TraceEvent::kBoxOpened;
 constexpr auto kClosed = TraceEvent::kBoxClosed;
 constexpr UINT kLaunch = plimset::KEY_NOTIFY_LAUNCHER;
 
 std::vector<E> PollingTrace(const sim::Desktop& desktop, sim::Nanos from = 1) {
-  return expected::Recorded(desktop, {kSet, kKilled, kGot, kOpened, kClosed}, from);
+  return expected::Recorded(desktop, {kSet, kKilled, kPost, kGot, kOpened, kClosed}, from);
 }
 
 TEST_F(PlimsetTest, ThreeQueuedKeysAreTakenOnePerTickAt500600And700) {
@@ -26,13 +28,14 @@ TEST_F(PlimsetTest, ThreeQueuedKeysAreTakenOnePerTickAt500600And700) {
   PressAt(200, 4);
   desktop.RunUntil(Ms(1000));
   static const E kExpected[] = {
-      {kKilled, WM_TIMER, 1, 0, "PLIMSET", 500}, {kGot, kLaunch, 1, 0, "#32770", 500},
-      {kSet, WM_TIMER, 2, 100, "PLIMSET", 500},  {kSet, WM_TIMER, 3, 30000, "PLIMSET", 500},
-      {kKilled, WM_TIMER, 2, 0, "PLIMSET", 600}, {kGot, kLaunch, 2, 0, "#32770", 600},
-      {kSet, WM_TIMER, 2, 100, "PLIMSET", 600},  {kKilled, WM_TIMER, 2, 0, "PLIMSET", 700},
-      {kGot, kLaunch, 4, 0, "#32770", 700},      {kSet, WM_TIMER, 2, 100, "PLIMSET", 700},
-      {kSet, WM_TIMER, 2, 100, "PLIMSET", 800},  {kSet, WM_TIMER, 2, 100, "PLIMSET", 900},
-      {kSet, WM_TIMER, 2, 100, "PLIMSET", 1000},
+      {kKilled, WM_TIMER, 1, 0, "PLIMSET", 500},  {kPost, kLaunch, 1, 0, "#32770", 500},
+      {kGot, kLaunch, 1, 0, "#32770", 500},       {kSet, WM_TIMER, 2, 100, "PLIMSET", 500},
+      {kSet, WM_TIMER, 3, 30000, "PLIMSET", 500}, {kKilled, WM_TIMER, 2, 0, "PLIMSET", 600},
+      {kPost, kLaunch, 2, 0, "#32770", 600},      {kGot, kLaunch, 2, 0, "#32770", 600},
+      {kSet, WM_TIMER, 2, 100, "PLIMSET", 600},   {kKilled, WM_TIMER, 2, 0, "PLIMSET", 700},
+      {kPost, kLaunch, 4, 0, "#32770", 700},      {kGot, kLaunch, 4, 0, "#32770", 700},
+      {kSet, WM_TIMER, 2, 100, "PLIMSET", 700},   {kSet, WM_TIMER, 2, 100, "PLIMSET", 800},
+      {kSet, WM_TIMER, 2, 100, "PLIMSET", 900},   {kSet, WM_TIMER, 2, 100, "PLIMSET", 1000},
   };
   expected::ExpectSequence({std::begin(kExpected), std::end(kExpected)}, PollingTrace(desktop));
 }
@@ -72,6 +75,43 @@ TEST_F(PlimsetTest, KeyWithHighByteIsDispatchedByItsLowByteAndKeyZeroCounts) {
   EXPECT_EQ(launcher.received[0].wParam, 0u);
 }
 
+// After a non-zero query the read is repeated while the driver answers 0. A
+// driver that takes long is given up on for this tick: the key stays with
+// it and is dispatched once, on a later tick.
+TEST_F(PlimsetTest, TheReadAfterAnAnnouncedKeyIsRepeatedButBounded) {
+  sim::FakeWindow& launcher = notebook::StartCompanion(desktop, Companion::kLauncher);
+  const struct {
+    int zeroReads;
+    bool takenAtTheFirstTick;
+  } cases[] = {{0, true}, {3, true}, {1000, false}};
+  for (const auto& c : cases) {
+    const size_t received = launcher.received.size();
+    StartAndSettle();
+    const sim::Nanos started = desktop.Now();
+    travok.PushKey(1, c.zeroReads);
+    desktop.RunUntil(started + Ms(500));
+    EXPECT_EQ(travok.Waiting(), c.takenAtTheFirstTick ? 0u : 1u) << c.zeroReads;
+    desktop.RunFor(Ms(3000));
+    EXPECT_EQ(launcher.received.size(), received + 1) << c.zeroReads;
+    EXPECT_EQ(travok.Waiting(), 0u) << c.zeroReads;
+    desktop.Post(MainWindow(), WM_CLOSE);
+    desktop.RunFor(Ms(1));
+  }
+}
+
+// Neither the start-up drain nor a poll tick waits for ever on such a key.
+TEST_F(PlimsetTest, ADriverThatNeverHandsOutItsAnnouncedKeyDoesNotFreezePlimset) {
+  sim::FakeWindow& launcher = notebook::StartCompanion(desktop, Companion::kLauncher);
+  travok.PushKey(1, INT32_MAX);
+  StartAndSettle();
+  desktop.RunFor(Ms(2000));
+  EXPECT_EQ(desktop.TimersOf(MainWindow()), (std::map<UINT_PTR, UINT>{{2, 100}, {3, 30000}}));
+  desktop.Post(MainWindow(), WM_CLOSE);
+  desktop.RunFor(Ms(100));
+  EXPECT_EQ(desktop.ExitCode(pid), 0);
+  EXPECT_TRUE(launcher.received.empty());
+}
+
 // A box opened by a fast-phase dispatch stays open across the timer 3 tick;
 // inside it the nested ticks switch to Slow, take the next key with timer 1
 // and switch to Fast again. When the box closes, the outer timer 2 tick only
@@ -93,6 +133,7 @@ TEST_F(PlimsetTest, ABoxLeftOpenAcrossTimer3FollowsTheNestingRules) {
       {kOpened, 0, MB_OK | MB_ICONEXCLAMATION, 0, "I cannot find out zolbex utility", 1000},
       {kSet, WM_TIMER, 1, 500, "PLIMSET", 30500},    // nested timer 3: Slow
       {kKilled, WM_TIMER, 1, 0, "PLIMSET", 31000},   // nested timer 1 takes key 2
+      {kPost, kLaunch, 2, 0, "#32770", 31000},       //
       {kGot, kLaunch, 2, 0, "#32770", 31000},        //
       {kSet, WM_TIMER, 2, 100, "PLIMSET", 31000},    // Slow -> Fast
       {kSet, WM_TIMER, 3, 30000, "PLIMSET", 31000},  //
@@ -122,6 +163,7 @@ TEST_F(PlimsetTest, AnOuterSlowTickAfterANestedSwitchOnlyRestartsTimer3) {
       {kOpened, 0, MB_OK | MB_ICONEXCLAMATION, 0, "I cannot find out Wireless utility", 31000},
       {kSet, WM_TIMER, 1, 500, "PLIMSET", 60500},  // nested timer 3: Slow
       {kKilled, WM_TIMER, 1, 0, "PLIMSET", 61000},
+      {kPost, kLaunch, 2, 0, "#32770", 61000},
       {kGot, kLaunch, 2, 0, "#32770", 61000},
       {kSet, WM_TIMER, 2, 100, "PLIMSET", 61000},  // nested timer 1: Fast
       {kSet, WM_TIMER, 3, 30000, "PLIMSET", 61000},

@@ -54,13 +54,23 @@ TEST_F(PlimsetTest, WindowCreationFailureEndsWithZeroBeforeRegistryAndDevice) {
   EXPECT_TRUE(desktop.Boxes().empty());
 }
 
-TEST_F(PlimsetTest, CloseSwitchesReportingOffAndEndsWithZero) {
-  StartAndSettle();
-  desktop.Post(MainWindow(), WM_CLOSE);
-  desktop.RunFor(Ms(10));
-  EXPECT_EQ(desktop.ExitCode(pid), 0);
-  EXPECT_FALSE(travok.Reporting());
-  EXPECT_EQ(ControlRequests().back(), std::make_pair(kReporting, WORD{0}));
+// Every way the loop ends gives exit code 0, never the wParam of the last
+// message (a timer id) nor that of a quit another program posted.
+TEST_F(PlimsetTest, EveryEndOfTheLoopGivesExitCodeZero) {
+  enum End { kClose, kForeignQuit, kGetMessageFails };
+  for (End end : {kClose, kForeignQuit, kGetMessageFails}) {
+    StartAndSettle();
+    desktop.RunFor(Ms(600));  // a timer tick has been dispatched
+    if (end == kClose) desktop.Post(MainWindow(), WM_CLOSE);
+    if (end == kForeignQuit) desktop.Post(MainWindow(), WM_QUIT, 7);
+    if (end == kGetMessageFails) desktop.FailNextGetMessage(pid);
+    desktop.RunFor(Ms(1000));  // the failing GetMessageA follows the next tick
+    EXPECT_EQ(desktop.ExitCode(pid), 0) << end;
+    if (end == kClose) {
+      EXPECT_FALSE(travok.Reporting());
+      EXPECT_EQ(ControlRequests().back(), std::make_pair(kReporting, WORD{0}));
+    }
+  }
 }
 
 TEST_F(PlimsetTest, MenuCommandsAndAcceleratorsChangeNothing) {
@@ -126,25 +136,51 @@ TEST_F(PlimsetTest, VantrelCopyNeedsTheProductKeyAndTheWindows95Key) {
   EXPECT_TRUE(sim::registry::AllClosedOnce());
 }
 
-TEST_F(PlimsetTest, VantrelCopyWritesNothingForAValueThatWasNotReadWhole) {
-  // Missing value, a value longer than the 400-byte buffer, and bytes
-  // without a terminator: each would have put garbage into the registry.
-  const std::string tooLong(450, 'x');
-  const std::vector<sim::registry::Value> cases{
-      {REG_SZ, tooLong + '\0'},
-      {REG_BINARY, std::string(10, 'y')},
-  };
+// What the Windows 95 key's "Program" holds, and what the copy writes: the
+// string read, ended at its first zero or at the size read, with a zero.
+// Nothing for a value missing, longer than the 400-byte buffer, or one that
+// fills the buffer with no room left for the zero.
+struct VantrelCase {
+  const char* name;
+  std::optional<sim::registry::Value> stored;
+  std::optional<std::string> copied;
+};
+
+void PrintTo(const VantrelCase& c, std::ostream* out) { *out << c.name; }
+
+class VantrelCopyTest : public PlimsetTest, public ::testing::WithParamInterface<VantrelCase> {};
+
+TEST_P(VantrelCopyTest, CopiesWhatWasReadWholeAndDropsTheRest) {
+  const VantrelCase& c = GetParam();
   sim::registry::CreateKey(kWin95);
+  if (c.stored) sim::registry::SetValue(kWin95, "Program", c.stored->type, c.stored->data);
   StartAndSettle();
-  EXPECT_FALSE(sim::registry::KeyExists(kNt4)) << "missing value";
-  for (const auto& value : cases) {
-    sim::registry::SetValue(kWin95, "Program", value.type, value.data);
-    StartAndSettle();
-    EXPECT_FALSE(sim::registry::GetValue(kNt4, "Program").has_value()) << value.data.size() << " bytes";
+  const std::optional<sim::registry::Value> copied = sim::registry::GetValue(kNt4, "Program");
+  ASSERT_EQ(copied.has_value(), c.copied.has_value());
+  if (copied) {
+    EXPECT_EQ(copied->data, *c.copied);
+    EXPECT_EQ(copied->type, static_cast<DWORD>(REG_SZ));
   }
   EXPECT_TRUE(sim::registry::AllClosedOnce());
   EXPECT_TRUE(desktop.IsRunning(pid));
 }
+
+const std::string kZero(1, '\0');
+const VantrelCase kVantrelCases[] = {
+    {"missing", std::nullopt, std::nullopt},
+    {"longer_than_the_buffer", sim::registry::Value{REG_SZ, std::string(450, 'x') + kZero}, std::nullopt},
+    {"fills_the_buffer_without_zero", sim::registry::Value{REG_SZ, std::string(400, 'x')}, std::nullopt},
+    {"fills_the_buffer_with_zero", sim::registry::Value{REG_SZ, std::string(399, 'x') + kZero},
+     std::string(399, 'x') + kZero},
+    {"without_zero", sim::registry::Value{REG_SZ, "C:\\V\\v.exe"}, "C:\\V\\v.exe" + kZero},
+    {"without_zero_one_short_of_the_buffer", sim::registry::Value{REG_SZ, std::string(399, 'x')},
+     std::string(399, 'x') + kZero},
+    {"bytes_after_the_zero", sim::registry::Value{REG_SZ, "C:\\v.exe" + kZero + "junk"}, "C:\\v.exe" + kZero},
+    {"binary_type_is_not_asked", sim::registry::Value{REG_BINARY, "yyy"}, "yyy" + kZero},
+};
+
+INSTANTIATE_TEST_SUITE_P(Values, VantrelCopyTest, ::testing::ValuesIn(kVantrelCases),
+                         [](const ::testing::TestParamInfo<VantrelCase>& info) { return info.param.name; });
 
 // --- OS classification and the two device paths ---
 
@@ -279,9 +315,11 @@ TEST_F(PlimsetTest, AFailingReadEndsTheDrainAndThePollInsteadOfSpinning) {
   EXPECT_EQ(launcher.received[0].wParam, 1u);
 }
 
+// The failing query leaves a non-zero word, as a driver failing with a
+// warning status does: only the call's result tells that it failed.
 TEST_F(PlimsetTest, AFailingQueryReadsAsNoKey) {
   travok.PushKey(1);
-  travok.FailControl(kQuery, ERROR_INVALID_FUNCTION);
+  travok.FailControl(kQuery, ERROR_MORE_DATA, 0x0001);
   StartAndSettle();
   desktop.RunFor(Ms(2000));
   EXPECT_TRUE(travok.CallsOf(sim::DeviceCall::kControl).size() > 3);

@@ -89,6 +89,125 @@ TEST(Desktop, BoxesWaitForTheirAnswer) {
   EXPECT_EQ(desktop.Boxes()[0].closedAt, sim::Ms(1000));
 }
 
+UINT g_boxStyle = MB_OK;
+
+// Returns the box's answer times 100 plus the exit code of the quit that the
+// next GetMessageA finds.
+int BoxThenQuitProgram(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const int answer = MessageBoxA(nullptr, "Bye", "Quit", g_boxStyle);
+  MSG msg{};
+  if (GetMessageA(&msg, nullptr, 0, 0) != 0) return -1;
+  return answer * 100 + static_cast<int>(msg.wParam);
+}
+
+TEST(Desktop, AQuitEndsABoxWithItsDefaultButtonAndIsPostedAgain) {
+  const std::pair<UINT, int> cases[] = {{MB_OK, IDOK}, {MB_OKCANCEL | 0x100 /* MB_DEFBUTTON2 */, IDCANCEL}};
+  for (const auto& c : cases) {
+    g_boxStyle = c.first;
+    sim::Desktop desktop;
+    const int pid = desktop.Start(sim::ProgramImage{"box", BoxThenQuitProgram, nullptr, nullptr});
+    desktop.RunUntil(sim::Ms(100));
+    ASSERT_EQ(desktop.OpenBoxes().size(), 1u);
+    desktop.Post(desktop.OpenBoxes()[0].window, WM_QUIT, 7);
+    desktop.RunFor(sim::Ms(1));
+    EXPECT_EQ(desktop.ExitCode(pid), c.second * 100 + 7) << c.first;
+  }
+}
+
+LRESULT CALLBACK InnerBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) {
+    KillTimer(window, 1);
+    MessageBoxA(nullptr, "inner", nullptr, MB_OK);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Opens a box; inside its loop a timer opens a second box on top.
+int NestedBoxProgram(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = InnerBoxProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = "Nested";
+  RegisterClassExA(&wc);
+  HWND window = CreateWindowExA(0, "Nested", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  SetTimer(window, 1, 100, nullptr);
+  return MessageBoxA(nullptr, "outer", nullptr, MB_OKCANCEL);
+}
+
+// The outer box can be answered while the inner one is open; it returns once
+// the inner box has ended and control is back in its own loop.
+TEST(Desktop, AnOuterBoxAnsweredUnderAnInnerOneReturnsAfterIt) {
+  sim::Desktop desktop;
+  const int pid = desktop.Start(sim::ProgramImage{"nested", NestedBoxProgram, nullptr, nullptr});
+  desktop.RunUntil(sim::Ms(200));
+  ASSERT_EQ(desktop.OpenBoxes().size(), 2u);
+  const sim::BoxRecord outer = desktop.OpenBoxes()[0];
+  const sim::BoxRecord inner = desktop.OpenBoxes()[1];
+  desktop.AnswerBox(outer.id, IDCANCEL);
+  desktop.RunUntil(sim::Ms(1200));  // time goes on while the inner box waits
+  EXPECT_TRUE(desktop.IsRunning(pid));
+  ASSERT_EQ(desktop.OpenBoxes().size(), 1u);
+  EXPECT_EQ(desktop.OpenBoxes()[0].text, "inner");
+  desktop.AnswerBox(inner.id);
+  desktop.RunFor(sim::Ms(1));
+  EXPECT_EQ(desktop.ExitCode(pid), IDCANCEL);
+  std::vector<std::pair<std::string, int64_t>> closed;
+  for (const sim::TraceEvent& e : desktop.Trace()) {
+    if (e.kind == sim::TraceEvent::kBoxClosed) closed.emplace_back(e.detail, e.time / sim::kMillisecond);
+  }
+  EXPECT_EQ(closed, (std::vector<std::pair<std::string, int64_t>>{{"inner", 1200}, {"outer", 1200}}));
+}
+
+LRESULT CALLBACK AnswersFortyTwo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER) return 42;
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Busy for a second before it looks at its queue.
+int SlowReceiver(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = AnswersFortyTwo;
+  wc.hInstance = instance;
+  wc.lpszClassName = "Receiver";
+  RegisterClassExA(&wc);
+  CreateWindowExA(0, "Receiver", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  Sleep(1000);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
+sim::Nanos g_answeredAt = 0;
+
+// Posts and sends to a fake companion, then sends to the slow receiver.
+int Sender(HINSTANCE, HINSTANCE, LPSTR, int) {
+  HWND fake = FindWindowA("Fake", nullptr);
+  PostMessageA(fake, WM_USER, 1, 0);
+  SendMessageA(fake, WM_USER, 2, 0);
+  HWND receiver = FindWindowA("Receiver", nullptr);
+  const LRESULT answer = SendMessageA(receiver, WM_USER, 0, 0);
+  g_answeredAt = sim::Desktop::Current().Now();
+  PostMessageA(receiver, WM_CLOSE, 0, 0);
+  return static_cast<int>(answer);
+}
+
+TEST(Desktop, ASendToAnotherProgramWaitsUntilItLooksAtItsQueue) {
+  sim::Desktop desktop;
+  sim::FakeWindow& fake = desktop.AddFakeWindow("Fake", "");
+  desktop.Start(sim::ProgramImage{"receiver", SlowReceiver, nullptr, nullptr});
+  const int sender = desktop.Start(sim::ProgramImage{"sender", Sender, nullptr, nullptr});
+  desktop.RunUntil(sim::Ms(2000));
+  EXPECT_EQ(desktop.ExitCode(sender), 42);
+  EXPECT_EQ(g_answeredAt, sim::Ms(1000));
+  ASSERT_EQ(fake.received.size(), 2u);
+  EXPECT_TRUE(fake.received[0].posted);
+  EXPECT_FALSE(fake.received[1].posted);
+}
+
 TEST(Desktop, ActivationAndFocusCallsAreTracedInOrder) {
   sim::Desktop desktop;
   HWND first = nullptr, second = nullptr;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/win32.h"
 #include "tests/support/in_program.h"
 
@@ -40,34 +42,47 @@ TEST(ProcessFacts, VersionIsTheProgramsAndTheRecordSizeIsChecked) {
       options);
 }
 
-TEST(ProcessFacts, ModuleFileNameIsCutToTheBufferAsWin32Does) {
+// A name that does not fit: NT 4.0 and 2000 fill the buffer without a
+// terminator and leave the last error; the other systems end it.
+TEST(ProcessFacts, ModuleFileNameIsCutToTheBufferAsTheSystemDoes) {
   sim::Desktop desktop;
   sim::StartOptions options;
   options.modulePath = "C:\\Notebook\\plimset.exe";  // 23 characters
   options.commandLine = "plimset.exe";
-  simtest::RunInProgram(
-      desktop,
-      [] {
-        EXPECT_STREQ(GetCommandLineA(), "plimset.exe");
-        char path[MAX_PATH];
-        EXPECT_EQ(GetModuleFileNameA(nullptr, path, MAX_PATH), 23u);
-        EXPECT_STREQ(path, "C:\\Notebook\\plimset.exe");
-        EXPECT_EQ(GetModuleFileNameA(GetModuleHandleA(nullptr), path, MAX_PATH), 23u);
+  for (const OSVERSIONINFOA& version : {sim::Windows98(), sim::WindowsNT4(), sim::Windows2000()}) {
+    options.version = version;
+    const bool nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    simtest::RunInProgram(
+        desktop,
+        [nt] {
+          EXPECT_STREQ(GetCommandLineA(), "plimset.exe");
+          char path[MAX_PATH];
+          EXPECT_EQ(GetModuleFileNameA(nullptr, path, MAX_PATH), 23u);
+          EXPECT_STREQ(path, "C:\\Notebook\\plimset.exe");
+          EXPECT_EQ(GetModuleFileNameA(GetModuleHandleA(nullptr), path, MAX_PATH), 23u);
 
-        char exact[23];
-        SetLastError(0);
-        EXPECT_EQ(GetModuleFileNameA(nullptr, exact, 23), 23u);  // no room for the terminator
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-        EXPECT_STREQ(exact, "C:\\Notebook\\plimset.ex");
+          char exact[24];
+          memset(exact, '#', sizeof exact);
+          SetLastError(0);
+          EXPECT_EQ(GetModuleFileNameA(nullptr, exact, 23), 23u);  // no room for the terminator
+          EXPECT_EQ(GetLastError(), nt ? 0u : static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+          EXPECT_EQ(std::string(exact, 24),
+                    nt ? "C:\\Notebook\\plimset.exe#" : std::string("C:\\Notebook\\plimset.ex\0#", 24));
 
-        WCHAR wide[8];
-        EXPECT_EQ(GetModuleFileNameW(nullptr, wide, 8), 8u);
-        EXPECT_EQ(std::u16string(wide), u"C:\\Note");
-        WCHAR whole[MAX_PATH];
-        EXPECT_EQ(GetModuleFileNameW(nullptr, whole, MAX_PATH), 23u);
-        EXPECT_EQ(std::u16string(whole), u"C:\\Notebook\\plimset.exe");
-      },
-      options);
+          WCHAR whole[MAX_PATH];
+          if (!nt) {  // Windows 9x has only a failing stub of the wide call
+            EXPECT_EQ(GetModuleFileNameW(nullptr, whole, MAX_PATH), 0u);
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
+            return;
+          }
+          WCHAR wide[8];
+          EXPECT_EQ(GetModuleFileNameW(nullptr, wide, 8), 8u);
+          EXPECT_EQ(std::u16string(wide, 8), u"C:\\Noteb");
+          EXPECT_EQ(GetModuleFileNameW(nullptr, whole, MAX_PATH), 23u);
+          EXPECT_EQ(std::u16string(whole), u"C:\\Notebook\\plimset.exe");
+        },
+        options);
+  }
 }
 
 TEST(ProcessFacts, WinExecRecordsTheStartWithTheWorkingDirectory) {

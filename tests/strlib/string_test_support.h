@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/sim/oem_text.h"
 #include "platform/win32.h"
 #include "strlib/sstring_rep.h"
 
@@ -19,6 +20,11 @@ inline std::string A(const WCHAR* text) {
   std::string out;
   for (const WCHAR* p = text; *p; ++p) out += *p < 0x80 ? static_cast<char>(*p) : '?';
   return out;
+}
+
+// Wide text as UTF-8, for paths beyond ASCII.
+inline std::string Utf8(const WCHAR* text) {
+  return sim::WideToUtf8(reinterpret_cast<const char16_t*>(text));
 }
 
 // Blocks allocated and freed while one of these lives.

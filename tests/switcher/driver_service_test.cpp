@@ -161,12 +161,36 @@ TEST_F(KelvaneTest, TheDriverPathFollowsTheRunningModuleNotACopyFoundByTheComman
   EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), "C:\\Temp");
 }
 
-TEST_F(KelvaneTest, ADriverInAProgramAtTheRootOfADriveIsNamedThere) {
-  sim::StartOptions options = KelvaneOptions();
-  options.modulePath = "C:\\kelvane.exe";
-  sim::AddFile(desktop, "C:\\kelvane.exe");
-  StartAndSettle(options);
-  EXPECT_EQ(sim::services::Find("KELVANE")->binaryPath, "C:\\KELVANE.sys");
+// The driver file lies in the program's own folder, which the service control
+// manager reads as ANSI text; on Windows 9x the VxD is opened from that folder
+// as the working directory.
+TEST_F(KelvaneTest, TheDriverIsNamedInTheProgramsFolderWhateverItsName) {
+  struct Row {
+    OSVERSIONINFOA version;
+    const char* module;
+    const char* directory;
+    const char* driver;  // null: no service on Windows 9x
+  };
+  const Row table[] = {
+      {sim::Windows2000(), "C:\\kelvane.exe", "C:\\", "C:\\KELVANE.sys"},
+      {sim::WindowsNT4(), "C:\\Programme\\Überall\\kelvane.exe", "C:\\Programme\\Überall",
+       "C:\\Programme\\Überall\\KELVANE.sys"},
+      {sim::Windows98(), "C:\\Programme\\Überall\\kelvane.exe", "C:\\Programme\\Überall", nullptr},
+  };
+  for (const Row& row : table) {
+    sim::StartOptions options = KelvaneOptions(row.version);
+    options.modulePath = row.module;
+    sim::AddFile(desktop, row.module);
+    StartAndSettle(options);
+    EXPECT_EQ(sim::CurrentDirectoryOf(desktop, pid), row.directory) << row.module;
+    if (row.driver) {
+      EXPECT_EQ(sim::services::Find("KELVANE")->binaryPath, row.driver);
+    } else {
+      EXPECT_TRUE(ServiceCalls().empty());
+    }
+    Exit();
+    EXPECT_EQ(desktop.ExitCode(pid), 0);
+  }
 }
 
 // --- Windows 9x ---

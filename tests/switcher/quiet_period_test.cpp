@@ -2,6 +2,7 @@
 // counter, renewal by each key message, the waiting loop, the tick-count
 // stand-in, what a commit activates and when the driver hears of it, and
 // the ways the popup closes without applying.
+#include "platform/sim/waits.h"
 #include "tests/switcher/kelvane_fixture.h"
 
 namespace kelvane_test {
@@ -75,26 +76,54 @@ TEST_F(QuietPeriodTest, EachKeyMessageRenewsThePeriodOtherMessagesDoNot) {
   EXPECT_EQ(ActivatedIndexes(), std::vector<UINT>{0}) << "three moves from the second item";
 }
 
+// The systems the idle wait must work on, and a wait that fails all the same.
+struct WaitCase {
+  const char* name;
+  OSVERSIONINFOA (*version)();
+  bool waitsFail;
+};
+
+void PrintTo(const WaitCase& c, std::ostream* out) { *out << c.name; }
+
+class QuietWaitTest : public QuietPeriodTest, public ::testing::WithParamInterface<WaitCase> {};
+
 // Mended: the loop used to run the test back to back while the popup was
-// open, holding a processor busy for the whole quiet period.
-TEST_F(QuietPeriodTest, AnOpenPopupWaitsInsteadOfSpinning) {
-  StartAndSettle();
+// open, holding a processor busy for the whole quiet period. Mended again:
+// it asked for wake bits that the systems before Windows XP refuse, and a
+// refused wait returned at once, so the loop ran back to back there.
+TEST_P(QuietWaitTest, AnOpenPopupWaitsInsteadOfSpinning) {
+  const WaitCase& c = GetParam();
+  sim::FailMessageWaits(c.waitsFail);
+  StartAndSettle(KelvaneOptions(c.version()));
   const sim::process::ClockReads before = sim::process::ClockReadsOf(pid);
   PressAt(Ms(1000), kOddFrequency);
   PressAt(Ms(2000), kOddFrequency);
-  desktop.RunUntil(Ms(2000) + Ms(2500) + Ms(2));
+  // A failed wait gives way to sleeps of 10 ms: one test per step, and a
+  // key message waits at most one step.
+  const int64_t tests = c.waitsFail ? 3500 / 10 + 5 : 5;
+  const Nanos late = c.waitsFail ? Ms(10) : 0;
+  desktop.RunUntil(Ms(2000) + Ms(2500) + Ms(2) + late);
   ASSERT_EQ(power.Activations().size(), 1u);
   // The commit comes within the rounding of one wait.
   EXPECT_GT(FirstActivationTime(), Ms(4500));
-  EXPECT_LE(FirstActivationTime(), Ms(4500) + Ms(1) + 2 * kEmptyPeek);
+  EXPECT_LE(FirstActivationTime(), Ms(4500) + late + Ms(1) + 2 * kEmptyPeek);
   const sim::process::ClockReads after = sim::process::ClockReadsOf(pid);
-  // Per press one stamp and about two tests (one after the message, one
-  // when the wait ends); spinning for 3.5 s at 10 microseconds a pass would
-  // be 350,000.
-  EXPECT_LE(after.frequency - before.frequency, 5);
-  EXPECT_LE(after.counter - before.counter, 7);
+  // Waiting: per press one stamp and about two tests (one after the
+  // message, one when the wait ends). Spinning for 3.5 s at 10 microseconds
+  // a pass would be 350,000.
+  EXPECT_LE(after.frequency - before.frequency, tests);
+  EXPECT_LE(after.counter - before.counter, tests + 2);
   EXPECT_EQ(after.ticks, before.ticks);
 }
+
+INSTANTIATE_TEST_SUITE_P(Systems, QuietWaitTest,
+                         ::testing::Values(WaitCase{"Windows2000", sim::Windows2000, false},
+                                           WaitCase{"WindowsNT4", sim::WindowsNT4, false},
+                                           WaitCase{"Windows95", sim::Windows95, false},
+                                           WaitCase{"Windows98", sim::Windows98, false},
+                                           WaitCase{"WindowsMe", sim::WindowsMe, false},
+                                           WaitCase{"WaitRefused", sim::Windows2000, true}),
+                         [](const ::testing::TestParamInfo<WaitCase>& info) { return info.param.name; });
 
 // Mended: without a performance counter the period never ended.
 TEST_F(QuietPeriodTest, WithoutAPerformanceCounterTheTickCountTimesThePeriod) {
@@ -124,12 +153,16 @@ TEST_F(QuietPeriodTest, ASinglePressReactivatesTheActiveSchemeWithNullPolicies) 
   EXPECT_EQ(driver.Notices(), 0);
 }
 
-TEST_F(QuietPeriodTest, PresentationIsToldToTheDriverOnEveryCommit) {
+// Mended: a refused activation was told to the driver as well.
+TEST_F(QuietPeriodTest, PresentationIsToldToTheDriverOnEveryCommitThatActivatedIt) {
   power.SetActiveIndex(2);
   StartAndSettle();
   PressAndRun(Ms(3000));
   PressAndRun(Ms(3000));
-  EXPECT_EQ(ActivatedIndexes(), (std::vector<UINT>{2, 2}));
+  power.FailSetActive(true);
+  PressAndRun(Ms(3000));
+  EXPECT_EQ(ActivatedIndexes(), (std::vector<UINT>{2, 2, 2}));
+  EXPECT_FALSE(power.Activations()[2].ok);
   EXPECT_EQ(driver.Notices(), 2);
   const sim::DeviceCall notice = driver.ControlCalls().at(0);
   EXPECT_EQ(notice.code, 0x222400u);
@@ -190,15 +223,26 @@ TEST_F(QuietPeriodTest, ClosingThePopupByTheSystemAppliesNothing) {
   EXPECT_TRUE(desktop.IsRunning(pid));
 }
 
+// Mended: a quit that another program posts with a non-zero code, or a
+// failing GetMessageA after command 104, used to become the exit code.
+// Every end is 0. Message 0 stands for the failing GetMessageA.
 TEST_F(QuietPeriodTest, EndingTheProgramWhileThePopupIsOpenAppliesNothing) {
-  for (UINT message : {static_cast<UINT>(WM_CLOSE), static_cast<UINT>(WM_COMMAND)}) {
+  const std::pair<UINT, WPARAM> ends[] = {{WM_CLOSE, 0}, {WM_COMMAND, 105}, {WM_QUIT, 7}, {0, 0}};
+  for (const auto& end : ends) {
     StartAndSettle();
     PressAndRun();
     ASSERT_NE(Popup(), nullptr);
-    desktop.Post(MainWindow(), message, message == WM_COMMAND ? 105 : 0);
+    if (end.first != 0) {
+      desktop.Post(MainWindow(), end.first, end.second);
+    } else {
+      desktop.Post(MainWindow(), WM_COMMAND, 104);
+      desktop.RunFor(Ms(1));
+      desktop.FailNextGetMessage(pid);
+      desktop.Post(MainWindow(), WM_NULL);
+    }
     desktop.RunFor(Ms(3000));
-    EXPECT_EQ(desktop.ExitCode(pid), 0) << message;
-    EXPECT_FALSE(sim::services::Exists("KELVANE")) << "teardown ran";
+    EXPECT_EQ(desktop.ExitCode(pid), 0) << end.first;
+    EXPECT_FALSE(sim::services::Exists("KELVANE")) << end.first << ": teardown ran";
   }
   EXPECT_TRUE(power.Activations().empty());
 }

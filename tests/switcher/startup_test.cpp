@@ -84,6 +84,10 @@ TEST(KelvaneBinding, FailuresShowOneBoxAndEndWithZero) {
        {"WritePwrScheme"},
        false,
        "Can't find process WritePwrScheme() in the powrprof.dll"},
+      {"GetActivePwrScheme missing",
+       {"GetActivePwrScheme"},
+       false,
+       "Can't find process GetActivePwrScheme() in the powrprof.dll"},
       {"GetActivePwrScheme and SetActivePwrScheme missing",
        {"GetActivePwrScheme", "SetActivePwrScheme"},
        false,
@@ -100,6 +104,10 @@ TEST(KelvaneBinding, FailuresShowOneBoxAndEndWithZero) {
     sim::InstallKelvaneDriver();
     const int program = fresh.Start(kelvane::SimProgram(), KelvaneOptions());
     fresh.RunUntilQuiet(Ms(100));
+    // Mended: the box's own loop dispatched the key message, and the popup
+    // called entry points that were never bound. The key now does nothing.
+    fresh.Post(fresh.Find(kelvane::kMainClassName, nullptr), kelvane::KELVANE_SHOW_POPUP);
+    fresh.RunUntilQuiet(Ms(100));
     ASSERT_EQ(fresh.Boxes().size(), 1u) << c.name;
     const sim::BoxRecord box = fresh.Boxes()[0];
     EXPECT_TRUE(box.open) << c.name;
@@ -107,10 +115,13 @@ TEST(KelvaneBinding, FailuresShowOneBoxAndEndWithZero) {
     EXPECT_EQ(box.caption, "Tesmor error message") << c.name;
     EXPECT_EQ(box.style, 0x30u) << c.name;
     EXPECT_EQ(box.owner, nullptr) << c.name;
+    EXPECT_EQ(fresh.Find(kelvane::kPopupClassName, nullptr), nullptr) << c.name;
     EXPECT_EQ(model.EnumerationCalls(), 0) << c.name;
+    EXPECT_EQ(model.GetActiveCalls(), 0) << c.name;
     fresh.AnswerBox(box.id);
     fresh.RunUntilQuiet(Ms(100));
     EXPECT_EQ(fresh.ExitCode(program), 0) << c.name;
+    EXPECT_FALSE(sim::services::Exists("KELVANE")) << c.name << ": the service goes with the program";
     EXPECT_EQ(fresh.Boxes().size(), 1u) << c.name;
     if (!c.noLibrary) {
       // The library stays loaded after a missing entry point and is freed

@@ -11,6 +11,8 @@
 //   menu 109 "&File"{ "E&xit"=105 } "&Help"{ "&About ..."=104 }
 //   accelerators 109 alt+'?'=104 alt+'/'=104   (virtkey entries: alt+vk0x41=...)
 //   dialog 103
+//   version 1.0.0.0 product 1.0.0.0 app       (fixed file and product versions, file type)
+//   version 040904e4 ProductName "Notebook Fn Keys"   (each string of each translation)
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -142,6 +144,41 @@ void DumpDialogs(HMODULE module) {
   for (WORD id : IdsOf(module, RT_DIALOG)) std::printf("dialog %u\n", id);
 }
 
+// The version resource as Explorer's Version tab reads it: through the
+// version library, from the file rather than the loaded module.
+void DumpVersion(const char* path) {
+  DWORD handle = 0;
+  DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  if (size == 0) return;
+  std::vector<BYTE> data(size);
+  if (!GetFileVersionInfoA(path, 0, size, data.data())) return;
+  void* value = nullptr;
+  UINT length = 0;
+  if (VerQueryValueA(data.data(), "\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    std::printf("version %u.%u.%u.%u product %u.%u.%u.%u %s\n", HIWORD(fixed->dwFileVersionMS),
+                LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                LOWORD(fixed->dwFileVersionLS), HIWORD(fixed->dwProductVersionMS),
+                LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                LOWORD(fixed->dwProductVersionLS), fixed->dwFileType == VFT_APP ? "app" : "not-app");
+  }
+  if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", &value, &length)) return;
+  const auto* translations = static_cast<const WORD*>(value);
+  static const char* const kNames[] = {"FileDescription",  "FileVersion", "InternalName",
+                                       "OriginalFilename", "ProductName", "ProductVersion"};
+  for (UINT i = 0; i + 1 < length / sizeof(WORD); i += 2) {
+    char block[16];
+    std::snprintf(block, sizeof block, "%04x%04x", translations[i], translations[i + 1]);
+    for (const char* name : kNames) {
+      std::string key = std::string("\\StringFileInfo\\") + block + "\\" + name;
+      UINT textLength = 0;
+      if (VerQueryValueA(data.data(), key.c_str(), &value, &textLength) && textLength > 0) {
+        std::printf("version %s %s \"%s\"\n", block, name, static_cast<const char*>(value));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,5 +198,6 @@ int main(int argc, char** argv) {
   DumpAccelerators(module);
   DumpDialogs(module);
   FreeLibrary(module);
+  DumpVersion(argv[1]);
   return 0;
 }

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks the resources linked into a real program against the list it must
 # hold (strings, icons with their sizes and colour depth, menu, accelerators,
-# dialogs), as Windows itself reads them.
+# dialogs, version), as Windows itself reads them.
 #
 #   tests/wine/resources_check.sh PROGRAM_EXE EXPECTED_TXT RESDUMP_EXE TEMPLATE_DIR
 set -u
