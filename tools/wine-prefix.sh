@@ -15,8 +15,9 @@
 set -eu
 
 # A finished template holds this file; a half-made one (interrupted wineboot)
-# is made again from scratch.
-READY_MARK=.headless-ready
+# is made again from scratch, and so is one made before the template was a
+# WoW64 one without Wine's debugger (it holds only an older mark).
+READY_MARK=.headless-wow64-ready
 
 export WINEDEBUG=-all
 export WINEARCH=win64
