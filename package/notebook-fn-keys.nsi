@@ -5,13 +5,16 @@
 ;
 ; TARGET x86-ansi makes the real installer: 8-bit text calls only, so it runs
 ; on Windows 95/98/Me as well as on NT 4.0/2000. amd64-unicode makes the same
-; installer as a 64-bit program, for the test under Wine (which runs no 32-bit
-; programs here). No plug-ins: only makensis's own instructions and headers.
+; installer as a 64-bit program. No plug-ins: only makensis's own
+; instructions and headers.
 ;
 ; The installer copies the programs into one folder, starts each at logon
-; through the machine's Run key and registers an uninstaller. The uninstaller
-; ends the running programs the way each one expects to be ended, then
-; removes the files, the Run entries and its own keys.
+; through the machine's Run key and registers an uninstaller. kelvane starts
+; at logon only where the system has its power-profile library: Windows 95
+; and NT 4.0 ship none, and there kelvane could only report that at every
+; logon; the installer says so. The uninstaller ends the running programs the
+; way each one expects to be ended, then removes the files, the Run entries
+; and its own keys.
 
 !macro RequireDefine NAME
   !ifndef ${NAME}
@@ -37,6 +40,7 @@
 !define END_WAIT_STEPS 100
 ; How often a file that is still in use is tried again, 100 ms apart.
 !define DELETE_TRIES 30
+!define NO_POWRPROF_TEXT "This Windows has no power-profile library (powrprof.dll), which the power-scheme switcher kelvane needs. kelvane.exe is installed, but it does not start at logon."
 
 Target ${TARGET}
 Name "${PRODUCT}"
@@ -108,7 +112,13 @@ Section "Install"
   WriteRegStr HKLM "${RUN_KEY}" "Plimset" '"$INSTDIR\plimset.exe"'
   !ifdef KELVANE_EXE
     File "/oname=kelvane.exe" "${KELVANE_EXE}"
-    WriteRegStr HKLM "${RUN_KEY}" "Kelvane" '"$INSTDIR\kelvane.exe"'
+    ${If} ${FileExists} "$SYSDIR\powrprof.dll"
+      WriteRegStr HKLM "${RUN_KEY}" "Kelvane" '"$INSTDIR\kelvane.exe"'
+    ${Else}
+      DeleteRegValue HKLM "${RUN_KEY}" "Kelvane"
+      DetailPrint "${NO_POWRPROF_TEXT}"
+      MessageBox MB_OK|MB_ICONINFORMATION "${NO_POWRPROF_TEXT}" /SD IDOK
+    ${EndIf}
   !endif
   File "/oname=README.txt" "${README}"
 

@@ -8,13 +8,16 @@
 # A template takes a few seconds to make (wineboot), a copy about one second, so
 # a test run makes one template and every test starts from its own copy.
 # Headless means Wine's null graphics driver: windows, message boxes and
-# messages all work without an X display. Needs Debian's wine64 (64-bit
-# programs only) and the `wine` launcher.
+# messages all work without an X display. Needs Debian's wine64 and
+# wine32:i386 and the `wine` launcher: the prefix is a WoW64 one that runs
+# i686 and x86_64 programs side by side. A program that crashes ends at
+# once with its exception code, instead of waiting in Wine's debugger.
 set -eu
 
 # A finished template holds this file; a half-made one (interrupted wineboot)
-# is made again from scratch.
-READY_MARK=.headless-ready
+# is made again from scratch, and so is one made before the template was a
+# WoW64 one without Wine's debugger (it holds only an older mark).
+READY_MARK=.headless-wow64-ready
 
 export WINEDEBUG=-all
 export WINEARCH=win64
@@ -35,13 +38,18 @@ make_template() {
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
   export WINEPREFIX="$dir"
-  # wineboot's complaints about the missing 32-bit half are expected; keep
-  # them out of the test output unless it fails.
+  # Keep wineboot's chatter out of the test output unless it fails.
   if ! wineboot -i 2>"$dir/wineboot.log"; then
     cat "$dir/wineboot.log" >&2
     exit 1
   fi
+  if [ ! -d "$dir/drive_c/windows/syswow64" ]; then
+    echo "$0: $dir is no WoW64 prefix: is wine32:i386 installed? (tools/install-deps)" >&2
+    exit 1
+  fi
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null
+  # Without a debugger to start, Wine ends a crashed program at once.
+  wine reg add 'HKCU\Software\Wine\DllOverrides' /v winedbg.exe /t REG_SZ /d '' /f >/dev/null
   # The driver is chosen when the wineserver starts: stop it so that the next
   # start (in the copies) reads the new value, and so the registry is on disk.
   wineserver -k || true

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# The real-time figures of the x86_64 programs under Wine, as rows of the
-# figures table (see tools/figures). Each measurement runs in a fresh copy of
-# the template prefix, with the reference drivers, the companion stand-ins
-# and the test power-profile library of the Wine scenarios.
+# The real-time figures of the i686 programs (the ones we ship) under Wine,
+# told that they run on Windows 2000, as rows of the figures table (see
+# tools/figures). Each measurement runs in a fresh copy of the template
+# prefix, with the reference drivers, the companion stand-ins and the test
+# power-profile library of the Wine scenarios.
 #
 #   tests/wine/figures.sh [--short]
 #
 # --short takes fewer samples (what CI runs). The programs and fixtures come
-# from build/win64 (or $FIGURES_BUILD). Budgets are shown, never asserted; the
+# from build/win32 (or $FIGURES_BUILD). Budgets are shown, never asserted; the
 # exit code is 1 only when a figure could not be measured.
 #
 # Clocks: latencies and the commit delay compare GetTickCount values taken in
@@ -19,15 +20,15 @@ set -u
 cd "$(dirname "$0")/../.."
 . tests/wine/wine-test-lib.sh
 
-build=${FIGURES_BUILD:-build/win64}
-build=$(cd "$build" 2>/dev/null && pwd) || { echo "figures.sh: no build in ${FIGURES_BUILD:-build/win64}" >&2; exit 1; }
+build=${FIGURES_BUILD:-build/win32}
+build=$(cd "$build" 2>/dev/null && pwd) || { echo "figures.sh: no build in ${FIGURES_BUILD:-build/win32}" >&2; exit 1; }
 export WT_PROBE=$build/tests/wine/probe.exe
 export WT_TEMPLATE=$build/wine-template
 export WT_FIXTURES=$build/tests/wine/fixtures
 export WT_PLIMSET=$build/dispatcher/plimset.exe
 export WT_KELVANE=$build/switcher/kelvane.exe
 for file in "$WT_PROBE" "$WT_FIXTURES/drvctl.exe" "$WT_FIXTURES/TRAVOK.sys" "$WT_PLIMSET" "$WT_KELVANE"; do
-  [ -f "$file" ] || { echo "figures.sh: $file is missing (build the win64 preset)" >&2; exit 1; }
+  [ -f "$file" ] || { echo "figures.sh: $file is missing (build the win32 preset)" >&2; exit 1; }
 done
 
 if [ "${1:-}" = "--short" ]; then

@@ -2,7 +2,11 @@
 # Scenarios of the real kelvane.exe under Wine with the reference KELVANE
 # driver and the test power-profile library, and the whole road of a key
 # press with plimset.exe and the reference TRAVOK driver. Each scenario runs
-# in a fresh copy of the template prefix.
+# in a fresh copy of the template prefix, with both programs told that they
+# run on the Windows named by WT_VERSION (win2k when unset). On Windows
+# 95/98/Me kelvane makes no service calls and loads its driver by opening
+# \\.\KELVANE.VXD; there the test starts the KELVANE driver itself, as the
+# system would load the VxD.
 #
 #   tests/wine/kelvane_scenarios.sh SCENARIO
 #
@@ -19,10 +23,14 @@ SHOW_POPUP=0x1635
 
 # install_kelvane [POWRPROF_VARIANT]: kelvane.exe, KELVANE.sys beside it and,
 # unless the variant is "none", the test powrprof.dll (full, no-write or
-# no-get-set), which Wine uses only when told to prefer a native one.
+# no-get-set), which Wine uses only when told to prefer a native one. On
+# Windows 9x the driver is started here (once per scenario).
 install_kelvane() {
   wt_install "$WT_KELVANE" "Power Tools/kelvane.exe"
   wt_install "$WT_FIXTURES/KELVANE.sys" "Power Tools/KELVANE.sys"
+  if wt_is_9x && ! service_state | grep -q running; then
+    wt_drvctl install KELVANE "$KELVANE_DIR\\KELVANE.sys" || wt_fail "KELVANE driver did not start"
+  fi
   rm -f "$WINEPREFIX/drive_c/Power Tools/powrprof.dll"
   variant=${1:-full}
   if [ "$variant" = none ]; then
@@ -81,6 +89,56 @@ end_kelvane() {
 service_state() {
   wt_drvctl query KELVANE 2>/dev/null || echo "no service"
 }
+
+# The service kelvane leaves at exit: none on Windows NT; on Windows 9x the
+# one the test started, untouched.
+service_after_exit() {
+  if wt_is_9x; then
+    printf '%s\n' "state=running path=$KELVANE_DIR\\KELVANE.sys"
+  else
+    echo "no service"
+  fi
+}
+
+# The driver's name and open arguments for this Windows, as Wine traces the
+# call: the VxD name on Windows 9x, the device on Windows NT.
+kelvane_open() {
+  if wt_is_9x; then
+    printf '%s\n' '"\\\\.\\KELVANE.VXD",00000000,00000000,00000000,00000001,04000000,00000000'
+  else
+    printf '%s\n' '"\\\\.\\KELVANE",c0000000,00000000,00000000,00000003,00000080,00000000'
+  fi
+}
+
+# kelvane's opens of its driver, each with "opened" or "failed".
+device_opens() {
+  wt_calls kelvane CreateFileA | grep -F KELVANE | sed 's/ = ffffffff$/ = failed/; s/ = [0-9a-f]*$/ = opened/'
+}
+
+# The service calls kelvane made, one name a line.
+SERVICE_CALLS="OpenSCManagerA OpenServiceA CreateServiceA StartServiceA ControlService DeleteService"
+service_calls() {
+  for call in $SERVICE_CALLS; do
+    wt_calls kelvane "$call" | sed "s/^/$call /"
+  done
+}
+
+# check_device_and_service WHAT: after kelvane has ended, the device was
+# opened by this Windows' path and closed by the program itself; on Windows
+# 9x no service call was made, on Windows NT the service is gone.
+check_device_and_service() {
+  wt_check "$1: device opened by this Windows' path" "$(kelvane_open) = opened" "$(device_opens)"
+  handle=$(wt_calls kelvane CreateFileA | grep -F KELVANE | sed 's/.* = //')
+  wt_check "$1: device closed by the program" "$handle = 00000001" \
+    "$(wt_calls kelvane CloseHandle | grep -m1 "^$handle = ")"
+  if wt_is_9x; then
+    wt_check "$1: no service call" "" "$(service_calls)"
+  fi
+  wt_check "$1: service at exit" "$(service_after_exit)" "$(settled_service_state)"
+}
+
+# The form in which this Windows' library hands out scheme names.
+names_form() { if wt_is_9x; then echo narrow; else echo wide; fi; }
 
 # settled_service_state: the state once a start or stop under way has ended.
 # Wine's StartServiceA returns while the driver's service still reports
@@ -159,11 +217,17 @@ scenario_service_left_over() {
 
 # run_load_error VARIANT TEXT: kelvane with a power-profile library that
 # cannot be bound shows one box and ends with exit code 0, having asked the
-# library for nothing and removed its driver service again.
+# library for nothing and left nothing behind. The power-scheme key that
+# arrives while the box is open changes nothing.
 run_load_error() {
   install_kelvane "$1"
   schemes 0 "0 Home/Office Desk"
   wt_spawn kelvane "$KELVANE"
+  if wt_probe box 20000 >/dev/null && main=$(wt_probe find NorvoKelvaneClass '*'); then
+    wt_probe post "$main" $SHOW_POPUP || wt_fail "$1: could not post 0x1635"
+    sleep 0.5
+    wt_check "$1: no popup before the binding" "" "$(wt_probe find NorvoKelvaneClass1 '*')"
+  fi
   wt_expect_box "$1" "Tesmor error message" "$2" "buttons=1 icon=1" 20
   if code=$(wt_exit_of kelvane 20); then
     wt_check "$1: exit code" 0 "$code"
@@ -172,13 +236,19 @@ run_load_error() {
   fi
   wt_expect_no_box "$1: only one box"
   wt_check "$1: the library was not called" "" "$(library_calls)"
-  # The driver service installed at start-up does not outlive the program.
-  wt_check "$1: service removed" "no service" "$(settled_service_state)"
-  wt_check "$1: device closed before the stop" 0 "$(wt_kelvane_stat OpenHandlesAtUnload)"
+  check_device_and_service "$1"
+  if wt_is_9x; then
+    wt_check "$1: no handle left open" 0 "$(wt_kelvane_stat OpenHandles)"
+  else
+    # The driver service installed at start-up does not outlive the program.
+    wt_check "$1: device closed before the stop" 0 "$(wt_kelvane_stat OpenHandlesAtUnload)"
+  fi
 }
 
+# Windows 95 ships no powrprof.dll, so there only its absence is tried.
 scenario_load_errors() {
   run_load_error none "Can't load the powrprof.dll"
+  [ "$WT_VERSION" = win95 ] && return
   run_load_error no-write "Can't find process WritePwrScheme() in the powrprof.dll"
   run_load_error no-get-set "Can't find process GetActivePwrScheme() in the powrprof.dll"
 }
@@ -236,6 +306,8 @@ scenario_popup() {
   wt_check "schemes in order, the active one selected" \
     "$(printf 'count=4 selection=1\nitem=Home/Office Desk\nitem=Portable/Laptop\nitem=Presentation\nitem=presentation')" \
     "$(wt_probe listbox "$POPUP")"
+  wt_check "names handed out as this Windows' library does" "enum 4 $(names_form)" \
+    "$(library_calls | grep '^enum' | head -1)"
   selections=""
   for _ in 2 3 4; do
     press_switcher
@@ -291,7 +363,7 @@ scenario_popup() {
   wt_check "popup gone with the program" "" "$(wt_probe find NorvoKelvaneClass1 '*')"
   wt_check "nothing activated at exit" 3 "$(activations | wc -l | tr -d ' ')"
   wt_check "bad driver requests" "-" "$(wt_kelvane_stat BadRequests)"
-  wt_check "service deleted at exit" "no service" "$(settled_service_state)"
+  check_device_and_service "exit"
 }
 
 # The whole road: Fn+F3 read from TRAVOK by plimset, posted to kelvane, the
@@ -333,7 +405,7 @@ scenario_road() {
   wt_expect_no_box "the road"
 
   end_kelvane WM_CLOSE
-  wt_check "service deleted" "no service" "$(settled_service_state)"
+  check_device_and_service "the road"
   wt_probe send "$PLIMSET_WINDOW" WM_CLOSE >/dev/null
   if code=$(wt_wait_exit 20); then wt_check "plimset exit code" 0 "$code"; else wt_fail "plimset still running"; fi
   wt_check "key reporting off at the end" 0 "$(wt_travok_stat reporting)"
@@ -341,7 +413,7 @@ scenario_road() {
 
 case "$1" in
   service | service-left-over | load-errors | popup | road)
-    wt_scenario_begin kelvane "$1"
+    wt_scenario_begin kelvane "$1" "CreateFileA;CloseHandle;$(echo $SERVICE_CALLS | tr ' ' ';')"
     "scenario_$(echo "$1" | tr - _)"
     wt_end
     ;;

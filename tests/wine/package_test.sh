@@ -1,16 +1,25 @@
 #!/bin/sh
-# The NSIS installer under Wine, headless, with the x86_64 programs: silent
-# install; the files and the Run entries are there and each Run entry starts
-# its program; a second install ends the running programs and replaces them;
-# silent uninstall ends the running programs and leaves nothing behind (files,
-# folder, Run values, Add/Remove Programs key).
+# The i686 NSIS installer under Wine, headless, with the installer and the
+# programs told that they run on the Windows named by WT_VERSION (win2k when
+# unset). In full: silent install; the files and the Run entries are there
+# and each Run entry starts its program; a second install ends the running
+# programs and replaces them; silent uninstall ends the running programs and
+# leaves nothing behind (files, folder, Run values, Add/Remove Programs key).
+# With --no-powrprof, on a system without powrprof.dll: an install as the
+# user sees it, which installs kelvane.exe but does not start it at logon,
+# and says why.
 #
-#   tests/wine/package_test.sh SETUP_EXE PROBE_EXE TEMPLATE_DIR PROGRAM_EXE...
+#   tests/wine/package_test.sh [--no-powrprof] SETUP_EXE PROBE_EXE TEMPLATE_DIR PROGRAM_EXE...
 #
 # PROGRAM_EXE are the programs the installer should hold (plimset.exe,
 # kelvane.exe); each one's Run value is its name with a capital first letter.
 set -u
-[ $# -ge 4 ] || { echo "usage: $0 SETUP_EXE PROBE_EXE TEMPLATE_DIR PROGRAM_EXE..." >&2; exit 2; }
+NO_POWRPROF=
+if [ "${1:-}" = --no-powrprof ]; then
+  NO_POWRPROF=1
+  shift
+fi
+[ $# -ge 4 ] || { echo "usage: $0 [--no-powrprof] SETUP_EXE PROBE_EXE TEMPLATE_DIR PROGRAM_EXE..." >&2; exit 2; }
 SETUP=$1
 PROBE=$2
 TEMPLATE=$3
@@ -21,20 +30,25 @@ if [ ! -f "$SETUP" ]; then
 fi
 . "$(dirname "$0")/wine-test-lib.sh"
 
-INSTALL_DIR='C:\Program Files\Notebook Fn Keys'
+# A 32-bit program on 64-bit Windows, as in this WoW64 prefix, gets the
+# folder Program Files (x86).
+INSTALL_DIR='C:\Program Files (x86)\Notebook Fn Keys'
 RUN_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\NotebookFnKeys'
+NO_POWRPROF_TEXT="This Windows has no power-profile library (powrprof.dll), which the power-scheme switcher \
+kelvane needs. kelvane.exe is installed, but it does not start at logon."
 PROGRAMS=
 for program in "$@"; do PROGRAMS="$PROGRAMS $(basename "$program" .exe)"; done
 
-# reg_value KEY NAME: prints the value's data; fails when the key or value is missing.
+# reg_value KEY NAME: prints the value's data; fails when the key or value is
+# missing. The installer, an i686 program, writes the 32-bit view.
 reg_value() {
-  out=$(wine reg query "$1" /v "$2" 2>/dev/null) || return 1
+  out=$(wine reg query "$1" /v "$2" /reg:32 2>/dev/null) || return 1
   printf '%s\n' "$out" | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | grep . || return 1
 }
 
 reg_key_exists() {
-  wine reg query "$1" >/dev/null 2>&1
+  wine reg query "$1" /reg:32 >/dev/null 2>&1
 }
 
 run_value_name() {
@@ -97,20 +111,61 @@ wait_until_gone() {
   [ ! -e "$1" ]
 }
 
+# check_installed_file UNIX_PROGRAM: the program is in the folder, unchanged.
+check_installed_file() {
+  if cmp -s "$1" "$UNIX_DIR/$(basename "$1")"; then
+    wt_pass "$(basename "$1") installed unchanged"
+  else
+    wt_fail "$(basename "$1") missing or different in $INSTALL_DIR"
+  fi
+}
+
+# The install as the user sees it, on a system without powrprof.dll: the
+# directory page, then the box that says why kelvane does not start at
+# logon, then the last page.
+install_without_powrprof() {
+  # Both system folders, so that the installer finds none whichever it asks.
+  rm -f "$WINEPREFIX/drive_c/windows/system32/powrprof.dll" "$WINEPREFIX/drive_c/windows/syswow64/powrprof.dll"
+  wt_spawn setup 'C:\Setup\setup.exe'
+  window=$(wt_probe wait '#32770' '*' 30000) || { wt_fail "no installer window"; return; }
+  wt_probe answer "$window"
+  # The box bears the installer's caption; its window adds the page's name.
+  caption=$(wt_probe text "$window" | sed 's/: Installing$//')
+  wt_expect_box "no powrprof.dll" "$caption" "$NO_POWRPROF_TEXT" "buttons=1 icon=1" 30
+  # The last page's button ends the installer once the copying is done.
+  sleep 1
+  tries=50
+  while [ ! -f "$WT_WORK/setup.exit" ] && [ "$tries" -gt 0 ]; do
+    wt_probe answer "$window" 2>/dev/null
+    sleep 0.2
+    tries=$((tries - 1))
+  done
+  wt_check "installer exit code" 0 "$(wt_exit_of setup 10)"
+  for program in "$@"; do check_installed_file "$program"; done
+  wt_check "plimset starts at logon" "\"$INSTALL_DIR\\plimset.exe\"" "$(reg_value "$RUN_KEY" Plimset)"
+  if reg_value "$RUN_KEY" Kelvane >/dev/null; then
+    wt_fail "kelvane starts at logon without powrprof.dll"
+  else
+    wt_pass "kelvane does not start at logon"
+  fi
+}
+
 wt_begin package "$PROBE" "$TEMPLATE"
-UNIX_DIR="$WINEPREFIX/drive_c/Program Files/Notebook Fn Keys"
+UNIX_DIR="$WINEPREFIX/drive_c/Program Files (x86)/Notebook Fn Keys"
 wt_install "$SETUP" Setup/setup.exe
+# The uninstaller runs on as a copy of itself named Au_.exe.
+wt_setup_programs "" setup.exe uninstall.exe Au_.exe
+if [ -n "$NO_POWRPROF" ]; then
+  install_without_powrprof "$@"
+  wt_end
+fi
 
 # Install.
 wine 'C:\Setup\setup.exe' /S >"$WT_WORK/setup.out" 2>&1
 wt_check "silent install exit code" 0 "$?"
 for program in "$@"; do
   name=$(basename "$program")
-  if cmp -s "$program" "$UNIX_DIR/$name"; then
-    wt_pass "$name installed unchanged"
-  else
-    wt_fail "$name missing or different in $INSTALL_DIR"
-  fi
+  check_installed_file "$program"
   wt_check "Run entry of $name" "\"$INSTALL_DIR\\$name\"" \
     "$(reg_value "$RUN_KEY" "$(run_value_name "$(basename "$name" .exe)")")"
 done

@@ -1,12 +1,13 @@
 #!/bin/sh
 # Scenarios of the real plimset.exe under Wine with the reference TRAVOK
 # driver and the companion stand-ins. Each scenario runs in a fresh copy of
-# the template prefix.
+# the template prefix, with plimset.exe told that it runs on the Windows
+# named by WT_VERSION (win2k when unset).
 #
 #   tests/wine/plimset_scenarios.sh SCENARIO
 #
 # with WT_PROBE, WT_TEMPLATE, WT_FIXTURES and WT_PLIMSET in the environment
-# (see wine-test-lib.sh). Scenarios: startup, vantrel, stale-keys,
+# (see wine-test-lib.sh). Scenarios: startup, no-driver, vantrel, stale-keys,
 # targets-present, targets-absent, shutdown-key, burst, fast-phase.
 set -u
 [ $# -eq 1 ] || { echo "usage: $0 SCENARIO" >&2; exit 2; }
@@ -42,14 +43,32 @@ wait_delivered() {
   wt_until 15 wt_travok_delivered "$1" || wt_fail "driver handed out $(wt_travok_stat keysDelivered) keys, not $1"
 }
 
-# Start-up with the driver: no box, reporting on, one start-up request, slow
-# polling; WM_CLOSE switches reporting off and ends with exit code 0.
+# The driver's name and open arguments for this Windows, as Wine traces the
+# call: Windows 95 loads a dynamic VxD, every other system opens the device.
+travok_open() {
+  if [ "$WT_VERSION" = win95 ]; then
+    printf '%s\n' '"\\\\.\\TRAVOK.VXD",00000000,00000000,00000000,00000001,04000000,00000000'
+  else
+    printf '%s\n' '"\\\\.\\TRAVOK",80000000,00000001,00000000,00000003,40000000,00000000'
+  fi
+}
+
+# The program's opens, each with "opened" or "failed".
+device_opens() {
+  wt_calls program CreateFileA | sed 's/ = ffffffff$/ = failed/; s/ = [0-9a-f]*$/ = opened/'
+}
+
+# Start-up with the driver: the device path of this Windows, no box,
+# reporting on, one start-up request, slow polling; a key dispatched;
+# WM_CLOSE switches reporting off and ends with exit code 0.
 scenario_startup() {
   wt_install_travok || return
+  wt_companion launcher '#32770' Kedrin || return
   start_plimset
   wt_check "window is hidden and not topmost" "visible=0 topmost=0" "$(wt_probe state "$PLIMSET_WINDOW")"
   sleep 1
   wt_expect_no_box "start-up with the driver"
+  wt_check "device opened once, by this Windows' path" "$(travok_open) = opened" "$(device_opens)"
   wt_check "reporting switched on once" "reporting=1 on=1 off=0" \
     "reporting=$(wt_travok_stat reporting) on=$(wt_travok_stat reportingOn) off=$(wt_travok_stat reportingOff)"
   wt_check "one start-up control request" 1 "$(wt_travok_stat startupRequests)"
@@ -59,6 +78,10 @@ scenario_startup() {
   # 500 ms timer: about 8 queries in 4 s.
   wt_in_range "queries in 4 s of slow polling" 5 10 $(($(wt_travok_stat queries) - first))
   wt_check "no read without a key" 0 "$(wt_travok_stat reads)"
+  press 9
+  wait_delivered 1
+  wt_until 5 wt_has_messages launcher
+  wt_check "key dispatched" "8100 9 0" "$(wt_messages launcher)"
   close_plimset
   wt_check "reporting switched off at the end" "reporting=0 off=1" \
     "reporting=$(wt_travok_stat reporting) off=$(wt_travok_stat reportingOff)"
@@ -66,13 +89,38 @@ scenario_startup() {
   wt_check "device handle released with the process" 1 "$(wt_travok_stat openHandles)"
 }
 
+# The dispatcher, an i686 program, sees the 32-bit view of HKLM\Software.
+# No driver at all. Windows 95: the VxD cannot be found (error 2 under Wine),
+# so no box and no DeleteFileA. Every other system: "Can not load
+# Travok.sys!!". Either way the program idles (no spinning on the missing
+# handle) and ends with exit code 0 on WM_CLOSE.
+scenario_no_driver() {
+  start_plimset
+  if [ "$WT_VERSION" = win95 ]; then
+    sleep 1
+    wt_expect_no_box "VxD missing"
+    wt_check "VxD path tried once" "$(travok_open) = failed" "$(device_opens)"
+    wt_check "no DeleteFileA without a VxD" "" "$(wt_calls program DeleteFileA)"
+  else
+    wt_expect_box "driver missing" "$PLIMSET" "Can not load Travok.sys!!" "buttons=1 icon=1"
+  fi
+  if before=$(wt_cpu_ms plimset.exe); then
+    sleep 3
+    wt_in_range "processor time in 3 s of idling, ms" 0 150 $(($(wt_cpu_ms plimset.exe) - before))
+  else
+    wt_fail "no process plimset.exe"
+  fi
+  close_plimset
+}
+
+# The dispatcher, an i686 program, sees the 32-bit view of HKLM\Software.
 vantrel_program() {
-  wine reg query "HKLM\\Software\\Vantrel\\$1" /v Program 2>/dev/null | tr -d '\r' |
+  wine reg query "HKLM\\Software\\Vantrel\\$1" /v Program /reg:32 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *Program *REG_SZ *//p'
 }
 
 vantrel_key_exists() {
-  wine reg query "HKLM\\Software\\Vantrel\\$1" >/dev/null 2>&1
+  wine reg query "HKLM\\Software\\Vantrel\\$1" /reg:32 >/dev/null 2>&1
 }
 
 run_plimset_once() {
@@ -86,26 +134,26 @@ run_plimset_once() {
 scenario_vantrel() {
   wt_install_travok || return
   run_plimset_once
-  if wine reg query 'HKLM\Software\Vantrel' >/dev/null 2>&1; then
+  if wine reg query 'HKLM\Software\Vantrel' /reg:32 >/dev/null 2>&1; then
     wt_fail "Vantrel key made although the product is absent"
   else
     wt_pass "no Vantrel key: nothing written"
   fi
 
   wine reg add 'HKLM\Software\Vantrel\Vantrel for Windows 95' /v Program /t REG_SZ \
-    /d 'C:\Program Files\Vantrel\vantrel.exe' /f >/dev/null
+    /d 'C:\Program Files\Vantrel\vantrel.exe' /f /reg:32 >/dev/null
   run_plimset_once
   wt_check "Program copied to the NT 4.0 key" 'C:\Program Files\Vantrel\vantrel.exe' \
     "$(vantrel_program 'Vantrel for Windows NT 4.0')"
 
   wine reg add 'HKLM\Software\Vantrel\Vantrel for Windows 95' /v Program /t REG_SZ /d 'C:\New\vantrel.exe' \
-    /f >/dev/null
+    /f /reg:32 >/dev/null
   run_plimset_once
   wt_check "existing NT 4.0 key left as it was" 'C:\Program Files\Vantrel\vantrel.exe' \
     "$(vantrel_program 'Vantrel for Windows NT 4.0')"
 
-  wine reg delete 'HKLM\Software\Vantrel\Vantrel for Windows 95' /f >/dev/null
-  wine reg delete 'HKLM\Software\Vantrel\Vantrel for Windows NT 4.0' /f >/dev/null
+  wine reg delete 'HKLM\Software\Vantrel\Vantrel for Windows 95' /f /reg:32 >/dev/null
+  wine reg delete 'HKLM\Software\Vantrel\Vantrel for Windows NT 4.0' /f /reg:32 >/dev/null
   run_plimset_once
   if vantrel_key_exists 'Vantrel for Windows NT 4.0'; then
     wt_fail "NT 4.0 key made without a Windows 95 key"
@@ -222,14 +270,37 @@ run_shutdown_key() {
   wt_probe send "$(wt_probe find FactoryStandIn '*')" WM_CLOSE >/dev/null
 }
 
+# WM_CLOSE while the box "0x50" waits (as the uninstaller sends it): the
+# program ends with 0, and shutdown.exe does not start, for nobody said OK.
+run_close_during_shutdown_box() {
+  rm -f "$(wt_log_dir)/shutdown.log"
+  start_plimset
+  press 80
+  if wt_probe box 15000 >/dev/null; then
+    wt_probe post "$PLIMSET_WINDOW" WM_CLOSE >/dev/null
+    if code=$(wt_wait_exit 20); then
+      wt_check "WM_CLOSE during the box: exit code" 0 "$code"
+    else
+      wt_fail "WM_CLOSE during the box: still running after 20 s"
+    fi
+    sleep 1
+    wt_check "WM_CLOSE during the box: shutdown.exe not started" "" "$(shutdown_log)"
+  else
+    wt_fail "WM_CLOSE during the box: no box for key 80"
+  fi
+}
+
 # Key 80: factory notice, working directory, the box "0x50", and
 # shutdown.exe only after OK; with a quoted command line holding spaces and
-# with an unquoted one whose folder name holds a hyphen (cut there).
+# with an unquoted one whose folder name holds a hyphen (cut there); and not
+# at all when the program is closed while the box waits.
 scenario_shutdown_key() {
   wt_install_travok || return
   run_shutdown_key "Program Files/Note Book" '"C:\Program Files\Note Book\plimset.exe"' \
     'C:\Program Files\Note Book'
   run_shutdown_key "Note-Book" 'C:\Note-Book\plimset.exe' 'C:\'
+  wt_install "$WT_FIXTURES/shutdown.exe" Notebook/shutdown.exe
+  run_close_during_shutdown_box
 }
 
 # Three keys at once: one per tick, the first on the 500 ms timer, the next
@@ -287,8 +358,8 @@ scenario_fast_phase() {
 }
 
 case "$1" in
-  startup | vantrel | stale-keys | targets-present | targets-absent | shutdown-key | burst | fast-phase)
-    wt_scenario_begin plimset "$1"
+  startup | no-driver | vantrel | stale-keys | targets-present | targets-absent | shutdown-key | burst | fast-phase)
+    wt_scenario_begin plimset "$1" "CreateFileA;DeleteFileA"
     "scenario_$(echo "$1" | tr - _)"
     wt_end
     ;;

@@ -42,13 +42,14 @@ wt_install() {
 }
 
 # wt_spawn LABEL WINDOWS_PATH [ARGS...]: runs a program in the background; its
-# output goes to $WT_WORK/LABEL.out, its exit code to $WT_WORK/LABEL.exit.
+# output (and the trace of its calls, see wt_trace_calls) goes to
+# $WT_WORK/LABEL.out, its exit code to $WT_WORK/LABEL.exit.
 wt_spawn() {
   label=$1
   shift
   rm -f "$WT_WORK/$label.exit"
   (
-    wine "$@" >"$WT_WORK/$label.out" 2>&1
+    WINEDEBUG=${WT_SPAWN_DEBUG:--all} wine "$@" >"$WT_WORK/$label.out" 2>&1
     echo $? >"$WT_WORK/$label.exit"
   ) &
 }
@@ -81,13 +82,15 @@ wt_probe() {
   wine "$WT_PROBE" "$@"
 }
 
+# printf, not echo: the shell's echo would turn the backslashes of Windows
+# paths into escapes.
 wt_pass() {
-  echo "PASS $WT_NAME: $1"
+  printf '%s\n' "PASS $WT_NAME: $1"
   WT_PASSED=$((WT_PASSED + 1))
 }
 
 wt_fail() {
-  echo "FAIL $WT_NAME: $1"
+  printf '%s\n' "FAIL $WT_NAME: $1"
   WT_FAILED=$((WT_FAILED + 1))
 }
 
@@ -107,6 +110,66 @@ wt_end() {
 }
 
 # ---------------------------------------------------------------------------
+# The Windows version the programs under test see, and the trace of their
+# calls to the system.
+
+# WT_VERSION: the Windows that plimset.exe and kelvane.exe are told they run
+# on (Wine's per-program version): win95, win98, winme, nt40 or win2k.
+WT_VERSION=${WT_VERSION:-win2k}
+
+# wt_is_9x: the programs run as Windows 95, 98 or Me.
+wt_is_9x() {
+  case $WT_VERSION in win95 | win98 | winme) return 0 ;; esac
+  return 1
+}
+
+# wt_setup_programs CALLS [EXE...]: one registry import that gives
+# plimset.exe, kelvane.exe and the other programs named the Windows version
+# WT_VERSION and has Wine trace the program calls named in CALLS (";"
+# between names; empty: no trace) of every program started by wt_spawn or
+# wt_start. HKEY_CURRENT_USER is the same for 32-bit and 64-bit programs.
+wt_setup_programs() {
+  calls=$1
+  shift
+  mkdir -p "$(wt_log_dir)"
+  reg_file="$(wt_log_dir)/programs.reg"
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    for program in plimset.exe kelvane.exe "$@"; do
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n\r\n' \
+        "$program" "$WT_VERSION"
+    done
+    if [ -n "$calls" ]; then
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Debug]\r\n"RelayInclude"="%s"\r\n\r\n' "$calls"
+    fi
+  } >"$reg_file"
+  wine reg import 'C:\wine-test\programs.reg' >/dev/null 2>&1 || wt_fail "could not set up the programs"
+  [ -z "$calls" ] || WT_SPAWN_DEBUG=+relay
+}
+
+# wt_calls LABEL FUNCTION: the traced calls of FUNCTION made by the program
+# spawned as LABEL, one a line: "ARGUMENTS = RESULT" as Wine writes them,
+# texts without their addresses, e.g.
+#   "\\\\.\\TRAVOK.VXD",00000000,00000000,00000000,00000001,04000000,00000000 = ffffffff
+wt_calls() {
+  awk -v f="$2" '
+    index($0, ":Call ") && index($0, "." f "(") {
+      start = index($0, "." f "(") + length(f) + 2
+      arguments = substr($0, start)
+      sub(/\) ret=[0-9a-f]*$/, "", arguments)
+      waiting = 1
+      next
+    }
+    waiting && index($0, ":Ret  ") && index($0, "." f "()") {
+      result = $0
+      sub(/.* retval=/, "", result)
+      sub(/ .*/, "", result)
+      print arguments " = " result
+      waiting = 0
+    }' "$WT_WORK/$1.out" 2>/dev/null | sed 's/[0-9a-f]\{8\} "/"/g'
+}
+
+# ---------------------------------------------------------------------------
 # The scenarios of the real programs with the reference drivers, the companion
 # stand-ins and the test power-profile library. Their scripts take the
 # scenario's name and find everything else in the environment that CTest sets:
@@ -116,10 +179,12 @@ wt_end() {
 # Where the fixtures write their logs: C:\wine-test.
 wt_log_dir() { echo "$WINEPREFIX/drive_c/wine-test"; }
 
-# wt_scenario_begin SCRIPT_NAME SCENARIO: a fresh prefix copy for the scenario.
+# wt_scenario_begin SCRIPT_NAME SCENARIO [CALLS]: a fresh prefix copy for the
+# scenario, with the programs set up as wt_setup_programs CALLS does.
 wt_scenario_begin() {
-  wt_begin "$1 $2" "$WT_PROBE" "$WT_TEMPLATE"
+  wt_begin "$1 $2 ($WT_VERSION)" "$WT_PROBE" "$WT_TEMPLATE"
   mkdir -p "$(wt_log_dir)"
+  wt_setup_programs "${3:-}"
 }
 
 wt_drvctl() {
@@ -230,6 +295,21 @@ wt_expect_no_box() {
   else
     wt_pass "$1: no message box"
   fi
+}
+
+# wt_cpu_ms NAME: the processor time (user plus system, ms) so far of the
+# process of this test's prefix whose name is NAME (Wine names a program's
+# process after its file, e.g. plimset.exe).
+wt_cpu_ms() {
+  for dir in /proc/[0-9]*; do
+    [ "$(cat "$dir/comm" 2>/dev/null)" = "$1" ] || continue
+    tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+    stat=$(cat "$dir/stat") || continue
+    set -- ${stat##*) }
+    echo $(((${12} + ${13}) * 1000 / $(getconf CLK_TCK)))
+    return 0
+  done
+  return 1
 }
 
 # wt_in_range WHAT LOW HIGH VALUE: LOW <= VALUE <= HIGH, for real-time measures.

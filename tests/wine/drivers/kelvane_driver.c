@@ -1,6 +1,7 @@
 /* Reference KELVANE driver for the Wine tests: a kernel-mode driver with the
-   device \Device\KELVANE (\\.\KELVANE) that accepts the presentation notice
-   0x222400 without buffers and can be stopped.
+   device \Device\KELVANE (\\.\KELVANE, and \\.\KELVANE.VXD for the Windows
+   9x path) that accepts the presentation notice 0x222400 without buffers and
+   can be stopped.
 
    kelvane opens the device without sharing, so a test cannot ask the driver
    itself. Instead the driver keeps its counts in the registry, under
@@ -76,7 +77,7 @@ static NTSTATUS Complete(PIRP irp, NTSTATUS status) {
   return status;
 }
 
-static NTSTATUS DispatchCreate(PDEVICE_OBJECT object, PIRP irp) {
+static NTSTATUS NTAPI DispatchCreate(PDEVICE_OBJECT object, PIRP irp) {
   (void)object;
   ExAcquireFastMutex(&mutex);
   Increment(L"Opens");
@@ -85,7 +86,7 @@ static NTSTATUS DispatchCreate(PDEVICE_OBJECT object, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS);
 }
 
-static NTSTATUS DispatchClose(PDEVICE_OBJECT object, PIRP irp) {
+static NTSTATUS NTAPI DispatchClose(PDEVICE_OBJECT object, PIRP irp) {
   (void)object;
   ExAcquireFastMutex(&mutex);
   Decrement(L"OpenHandles");
@@ -93,7 +94,7 @@ static NTSTATUS DispatchClose(PDEVICE_OBJECT object, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS);
 }
 
-static NTSTATUS DispatchControl(PDEVICE_OBJECT object, PIRP irp) {
+static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT object, PIRP irp) {
   PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   int notice = stack->Parameters.DeviceIoControl.IoControlCode == KELVANE_CODE_PRESENTATION &&
                stack->Parameters.DeviceIoControl.InputBufferLength == 0 &&
@@ -105,7 +106,7 @@ static NTSTATUS DispatchControl(PDEVICE_OBJECT object, PIRP irp) {
   return Complete(irp, notice ? STATUS_SUCCESS : STATUS_INVALID_DEVICE_REQUEST);
 }
 
-static void Unload(PDRIVER_OBJECT driver) {
+static void NTAPI Unload(PDRIVER_OBJECT driver) {
   (void)driver;
   WriteCount(L"OpenHandlesAtUnload", ReadCount(L"OpenHandles"));
   Increment(L"Unloads");
@@ -116,8 +117,9 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
   NTSTATUS status;
   (void)registryPath;
   ExInitializeFastMutex(&mutex);
-  status = CreateNamedDevice(driver, &named, L"\\Device\\KELVANE", L"\\DosDevices\\KELVANE", DispatchCreate,
-                             DispatchClose, DispatchControl, Unload);
+  status =
+      CreateNamedDevice(driver, &named, L"\\Device\\KELVANE", L"\\DosDevices\\KELVANE",
+                        L"\\DosDevices\\KELVANE.VXD", DispatchCreate, DispatchClose, DispatchControl, Unload);
   if (!NT_SUCCESS(status)) return status;
   WriteCount(L"OpenHandles", 0);
   Increment(L"Loads");

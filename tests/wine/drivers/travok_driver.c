@@ -1,6 +1,7 @@
-/* Reference TRAVOK key driver for the Wine tests: a kernel-mode driver that
-   keeps a queue of key events and answers the dispatcher's four control codes
-   with one 2-byte word each, completing every request at once.
+/* Reference TRAVOK key driver for the Wine tests: a kernel-mode driver,
+   reachable as \\.\TRAVOK and as \\.\TRAVOK.VXD, that keeps a queue of key
+   events and answers the dispatcher's four control codes with one 2-byte
+   word each, completing every request at once.
 
    It keeps exactly the promises the dispatcher relies on: reporting on/off
    switches the delivery of key events; the query is non-zero only while an
@@ -111,7 +112,7 @@ static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
   return status;
 }
 
-static NTSTATUS DispatchCreate(PDEVICE_OBJECT object, PIRP irp) {
+static NTSTATUS NTAPI DispatchCreate(PDEVICE_OBJECT object, PIRP irp) {
   KIRQL irql;
   (void)object;
   KeAcquireSpinLock(&lock, &irql);
@@ -121,7 +122,7 @@ static NTSTATUS DispatchCreate(PDEVICE_OBJECT object, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS DispatchClose(PDEVICE_OBJECT object, PIRP irp) {
+static NTSTATUS NTAPI DispatchClose(PDEVICE_OBJECT object, PIRP irp) {
   KIRQL irql;
   (void)object;
   KeAcquireSpinLock(&lock, &irql);
@@ -130,7 +131,7 @@ static NTSTATUS DispatchClose(PDEVICE_OBJECT object, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS DispatchControl(PDEVICE_OBJECT object, PIRP irp) {
+static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT object, PIRP irp) {
   KIRQL irql;
   ULONG_PTR information = 0;
   NTSTATUS status;
@@ -141,7 +142,7 @@ static NTSTATUS DispatchControl(PDEVICE_OBJECT object, PIRP irp) {
   return Complete(irp, status, NT_SUCCESS(status) ? information : 0);
 }
 
-static void Unload(PDRIVER_OBJECT driver) {
+static void NTAPI Unload(PDRIVER_OBJECT driver) {
   (void)driver;
   DeleteNamedDevice(&named);
 }
@@ -149,6 +150,7 @@ static void Unload(PDRIVER_OBJECT driver) {
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) {
   (void)registryPath;
   KeInitializeSpinLock(&lock);
-  return CreateNamedDevice(driver, &named, L"\\Device\\TRAVOK", L"\\DosDevices\\TRAVOK", DispatchCreate,
-                           DispatchClose, DispatchControl, Unload);
+  return CreateNamedDevice(driver, &named, L"\\Device\\TRAVOK", L"\\DosDevices\\TRAVOK",
+                           L"\\DosDevices\\TRAVOK.VXD", DispatchCreate, DispatchClose, DispatchControl,
+                           Unload);
 }
