@@ -73,6 +73,15 @@ start_kelvane() {
     wt_fail "no window of class NorvoKelvaneClass"
     wt_end
   fi
+  # The window comes before the driver service and the device: what follows
+  # looks at the whole start-up, so wait until the device is open.
+  wt_until 10 kelvane_device_open || wt_fail "kelvane did not open its device"
+}
+
+kelvane_device_open() {
+  case $(wt_kelvane_stat OpenHandles) in
+    "" | - | 0) return 1 ;;
+  esac
 }
 
 # end_kelvane MESSAGE [WPARAM]: ends kelvane by sending its main window
