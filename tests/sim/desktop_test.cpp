@@ -10,6 +10,16 @@ namespace {
 
 std::vector<std::string> g_log;
 
+// Registers a plain window class for a test program.
+void RegisterTestClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.lpszClassName = name;
+  RegisterClassExA(&wc);
+}
+
 LRESULT CALLBACK LoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_TIMER) {
     g_log.push_back("timer " + std::to_string(wParam) + " at " +
@@ -25,12 +35,7 @@ LRESULT CALLBACK LoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 int TimerProgram(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = LoggingProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = "TimerTest";
-  RegisterClassExA(&wc);
+  RegisterTestClass(instance, "TimerTest", LoggingProc);
   HWND window = CreateWindowExA(0, "TimerTest", "Timers", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr,
                                 instance, nullptr);
   SetTimer(window, 1, 500, nullptr);
@@ -125,12 +130,7 @@ LRESULT CALLBACK InnerBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // Opens a box; inside its loop a timer opens a second box on top.
 int NestedBoxProgram(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = InnerBoxProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = "Nested";
-  RegisterClassExA(&wc);
+  RegisterTestClass(instance, "Nested", InnerBoxProc);
   HWND window = CreateWindowExA(0, "Nested", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   SetTimer(window, 1, 100, nullptr);
   return MessageBoxA(nullptr, "outer", nullptr, MB_OKCANCEL);
@@ -168,12 +168,7 @@ LRESULT CALLBACK AnswersFortyTwo(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Busy for a second before it looks at its queue.
 int SlowReceiver(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = AnswersFortyTwo;
-  wc.hInstance = instance;
-  wc.lpszClassName = "Receiver";
-  RegisterClassExA(&wc);
+  RegisterTestClass(instance, "Receiver", AnswersFortyTwo);
   CreateWindowExA(0, "Receiver", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   Sleep(1000);
   MSG msg;
@@ -212,11 +207,7 @@ TEST(Desktop, ActivationAndFocusCallsAreTracedInOrder) {
   sim::Desktop desktop;
   HWND first = nullptr, second = nullptr;
   const int pid = simtest::RunInProgram(desktop, [&] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "Focus";
-    RegisterClassExA(&wc);
+    RegisterTestClass(nullptr, "Focus", DefWindowProcA);
     first = CreateWindowExA(0, "Focus", "one", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     second = CreateWindowExA(0, "Focus", "two", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     SetActiveWindow(first);
